@@ -1,0 +1,31 @@
+// The report written from a scored card: its lines, and the document they make in
+// the form that is shown and the form that is saved.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "questionnaire/AnswerCoding.h"
+#include "scoring/BCCScoreU.h"
+
+namespace solvara {
+
+extern const char* const kReportHeader;  // "<HTML><BODY><H1><u>Results</u></H1>"
+extern const char* const kReportFooter;  // "</BODY></HTML>"
+
+// The report lines for a scored card and a monthly income. Sorts the card's reason
+// lists in place.
+std::vector<std::string> AnalyseWhy(TCCScore& card, int32_t MonthlyIncome);
+
+// Header, lines and footer joined into one line, with no CR LF anywhere.
+std::string ShownForm(const std::vector<std::string>& lines);
+
+// Header, lines and footer, each followed by CR LF: the bytes a saved report holds.
+std::string SavedForm(const std::vector<std::string>& lines);
+
+// The whole chain for one applicant: coding, a fresh scorecard, the analysis.
+// Returns the report lines and leaves the monthly income in MonthlyIncome.
+std::vector<std::string> ReportLinesFor(const TAnswers& answers, int32_t& MonthlyIncome);
+
+}  // namespace solvara

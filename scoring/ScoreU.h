@@ -1,0 +1,81 @@
+// A general points scorecard: characteristics made of attribute bands, each band
+// carrying points, added to a base score for one applicant at a time.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace solvara {
+
+// The program-wide text-to-integer conversion with a default. Leading spaces and a
+// sign are allowed, digits may be hexadecimal after "$" or "0x"; the whole text must
+// be consumed and the value must fit in a signed 32-bit integer, otherwise the
+// default comes back. Every reader of numbers in text goes through here.
+int32_t IntegerOfText(const std::string& text, int32_t defaultValue);
+
+// 1-based position of the one-character text Sub in S from Start, 0 when absent.
+// Without CaseSensitive, an ASCII letter is looked for in the other case only after
+// the exact case was not found anywhere.
+int32_t PosChar(const std::string& Sub, const std::string& S, bool CaseSensitive = true,
+                int32_t Start = 1);
+
+struct TScoreRow {
+  std::string Characteristic;  // stored upper-cased
+  std::string Band;            // stored upper-cased
+  int32_t Points = 0;
+};
+
+class TScore {
+ public:
+  TScore();
+  virtual ~TScore();  // Destroy
+  TScore(const TScore&) = default;
+  TScore& operator=(const TScore&) = default;
+
+  int32_t CutOff = -1;
+  int32_t TotalScore = 0;
+  int32_t BaseScore = 0;
+  std::vector<std::string> NegativeReasons;
+  std::vector<std::string> PositiveReasons;
+  std::vector<std::string> ResultNames{"Band", "CCLimit"};
+  std::vector<std::string> ResultValues{"", ""};
+  std::optional<std::vector<std::string>> Errors;
+
+  // The table in the order the bands were added. Read-only: rows come in through
+  // AddBand so that their parsed form stays in step with their text.
+  const std::vector<TScoreRow>& ScorecardRows() const { return rows_; }
+
+  void AddBand(const std::string& Characteristic, const std::string& Band, int32_t Points);
+
+  // Scores one applicant. Entry i of Names is answered by entry i of Values; when the
+  // lists differ in length only the pairs that exist are scored.
+  void CalculateScore(const std::vector<std::string>& Names,
+                      const std::vector<std::string>& Values);
+
+  static bool IsCreditFileCharacteristic(const std::string& Name);
+
+ private:
+  // What AddBand works out once so that a calculation never parses band texts.
+  struct RowInfo {
+    int32_t nameId;
+    bool isRange;
+    int32_t low;
+    int32_t high;
+  };
+  struct NameInfo {
+    std::string upper;
+    bool creditFile;
+    int32_t firstRow;
+  };
+
+  int32_t FindName(const std::string& name) const;
+  void Record(const TScoreRow& row, const std::string& name);
+
+  std::vector<TScoreRow> rows_;
+  std::vector<RowInfo> info_;
+  std::vector<NameInfo> names_;
+};
+
+}  // namespace solvara

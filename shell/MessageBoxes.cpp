@@ -1,0 +1,42 @@
+#include "shell/MessageBoxes.h"
+
+#include <QMessageBox>
+
+namespace solvara {
+
+const char* const kApplicationTitle = "Solvara";
+
+namespace {
+MessagePresenter& Presenter() {
+  static MessagePresenter presenter;
+  return presenter;
+}
+}  // namespace
+
+void SetMessagePresenter(MessagePresenter presenter) { Presenter() = std::move(presenter); }
+
+void ShowMessage(QWidget* parent, BoxKind kind, const QString& text) {
+  if (Presenter()) {
+    Presenter()(parent, kind, text);
+    return;
+  }
+  QString caption;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  switch (kind) {
+    case BoxKind::Plain:
+      caption = QString::fromLatin1(kApplicationTitle);
+      break;
+    case BoxKind::Information:
+      caption = QStringLiteral("Information");
+      icon = QMessageBox::Information;
+      break;
+    case BoxKind::Error:
+      caption = QStringLiteral("Error");
+      icon = QMessageBox::Critical;
+      break;
+  }
+  QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+}  // namespace solvara

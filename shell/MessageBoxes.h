@@ -1,0 +1,26 @@
+// The program's message boxes, all with one OK button, in one place so that tests
+// can watch them instead of waiting on a modal box.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace solvara {
+
+enum class BoxKind {
+  Plain,        // caption: the application title, no icon
+  Information,  // caption "Information"
+  Error         // caption "Error", error icon
+};
+
+void ShowMessage(QWidget* parent, BoxKind kind, const QString& text);
+
+// Replaces the boxes while a test runs; an empty function restores the real ones.
+using MessagePresenter = std::function<void(QWidget* parent, BoxKind kind, const QString& text)>;
+void SetMessagePresenter(MessagePresenter presenter);
+
+extern const char* const kApplicationTitle;  // "Solvara"
+
+}  // namespace solvara
