@@ -44,6 +44,11 @@ const std::vector<std::string>& OccupationTexts();
 // Whether the years-in-job question applies to the occupation entry (-1: none chosen).
 bool YearsInJobEnabled(int32_t occupation);
 
+// Reads a yearly salary as typed (UTF-8) into a monthly income. True when the salary
+// is usable, which is exactly when a MonthlyNetIncome entry is coded; monthly is then
+// the yearly amount divided by 12 (possibly 0), otherwise 0.
+bool ReadMonthlyIncome(const std::string& salary, int32_t& monthly);
+
 // Codes the answers: fills Names and Values afresh and sets MonthlyIncome (0 when
 // no usable salary was given).
 void BuildUpValues(const TAnswers& answers, std::vector<std::string>& Names,

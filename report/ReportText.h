@@ -28,4 +28,15 @@ std::string SavedForm(const std::vector<std::string>& lines);
 // Returns the report lines and leaves the monthly income in MonthlyIncome.
 std::vector<std::string> ReportLinesFor(const TAnswers& answers, int32_t& MonthlyIncome);
 
+// The points of a reason entry ("00080=Age" gives 80, "00-82=Age" gives -82): the
+// text before the first "=", where zeros may stand before the sign. Anything that is
+// not such a number, or an entry without "=", gives 0.
+int32_t ReasonPoints(const std::string& entry);
+
+// Sorts reason entries as text, ascending, ignoring ASCII case and every minus sign.
+// Since the points are padded to five characters, walking the result from its last
+// entry to its first gives the largest magnitude first and, for equal points, the
+// names in descending order.
+void SortReasonsAsText(std::vector<std::string>& reasons);
+
 }  // namespace solvara
