@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a finished build and checks it without installing
+# it: the runtime dependencies are declared and every file lies where the install
+# layout puts it.
+#
+# usage: check_deb.sh BUILD_DIR OUT_DIR WITH_REPORT(0|1)
+set -euo pipefail
+
+build=$1
+out=$2
+with_report=$3
+
+app_id=example.solvara.Solvara
+problems=0
+fail() {
+  echo "FAIL: $*" >&2
+  problems=$((problems + 1))
+}
+
+rm -rf "$out"
+mkdir -p "$out"
+(cd "$build" && cpack -G DEB -B "$out" >"$out/cpack.log" 2>&1) || {
+  cat "$out/cpack.log" >&2
+  exit 1
+}
+debs=("$out"/solvara_*.deb)
+[ "${#debs[@]}" -eq 1 ] && [ -f "${debs[0]}" ] || {
+  echo "FAIL: expected one solvara_*.deb in $out" >&2
+  exit 1
+}
+deb=${debs[0]}
+echo "built $(basename "$deb")"
+
+field() { dpkg-deb --field "$deb" "$1"; }
+[ "$(field Package)" = solvara ] || fail "package name is '$(field Package)'"
+[ "$(field Architecture)" = "$(dpkg --print-architecture)" ] ||
+  fail "architecture is '$(field Architecture)'"
+
+# Every library the packaged programs load must come from a declared package, and
+# so must what no library link reveals: Qt's platform plugins and a font.
+extract=$out/extract
+dpkg-deb --extract "$deb" "$extract"
+depends=$(field Depends)
+echo "Depends: $depends"
+declared() { tr ',' '\n' <<<"$depends" | awk '{ print $1 }' | grep -qxF "$1"; }
+for pkg in qt6-qpa-plugins fonts-dejavu-core; do
+  declared "$pkg" || fail "Depends lacks $pkg"
+done
+for exe in "$extract"/usr/lib/solvara/solvara "$extract"/usr/bin/solvara-report; do
+  [ -f "$exe" ] || continue
+  for lib in $(readelf -d "$exe" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+    owner=$(dpkg-query -S "*/$lib" 2>/dev/null | head -n1 | cut -d: -f1)
+    if [ -z "$owner" ]; then
+      fail "no installed package provides $lib"
+    elif ! declared "$owner"; then
+      fail "Depends lacks $owner (for $lib, needed by ${exe#"$extract"})"
+    fi
+  done
+done
+
+contents=$(dpkg-deb --contents "$deb" | awk '{ $1=$2=$3=$4=$5=""; sub(/^ +/, ""); print }')
+has() { grep -qxF "$1" <<<"$contents" || fail "the package lacks $1"; }
+has ./usr/lib/solvara/solvara
+has ./usr/lib/solvara/help.htm
+has "./usr/bin/solvara -> ../lib/solvara/solvara"
+[ "$with_report" = 1 ] && has ./usr/bin/solvara-report
+has "./usr/share/applications/$app_id.desktop"
+has "./usr/share/metainfo/$app_id.metainfo.xml"
+has "./usr/share/icons/hicolor/scalable/apps/$app_id.svg"
+for size in 16 22 24 32 48 64 128 256; do
+  has "./usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png"
+done
+
+# The programs inside must be executable and stripped.
+for exe in usr/lib/solvara/solvara usr/bin/solvara-report; do
+  [ -f "$extract/$exe" ] || continue
+  mode=$(dpkg-deb --contents "$deb" | awk -v f="./$exe" '$6 == f { print $1 }')
+  [[ $mode == -rwxr-xr-x ]] || fail "$exe has mode '$mode'"
+  file -b "$extract/$exe" | grep -q ', stripped' || fail "$exe is not stripped"
+done
+
+if [ "$problems" -gt 0 ]; then
+  echo "$problems problem(s) in $deb" >&2
+  exit 1
+fi
+echo "package $(basename "$deb") declares its dependencies and holds every file"

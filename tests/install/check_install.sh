@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Installs the build into a staging folder (DESTDIR, prefix /usr) and checks what a
+# user's system would get: the program and help.htm together in a folder of their
+# own, a working link on the PATH, a valid desktop entry and AppStream metainfo
+# that agree with each other, and the icons in the hicolor theme.
+#
+# usage: check_install.sh BUILD_DIR STAGE_DIR HOME_PAGE SUPPORT_EMAIL WITH_REPORT(0|1)
+set -euo pipefail
+
+build=$1
+stage=$2
+home_page=$3
+support_email=$4
+with_report=$5
+
+app_id=example.solvara.Solvara
+prefix=/usr
+root=$stage$prefix
+problems=0
+fail() {
+  echo "FAIL: $*" >&2
+  problems=$((problems + 1))
+}
+
+rm -rf "$stage"
+DESTDIR=$stage cmake --install "$build" --prefix "$prefix" >/dev/null
+
+# The program and its help page, in one folder.
+program=$root/lib/solvara/solvara
+[ -x "$program" ] && [ -f "$program" ] || fail "no program file at ${program#"$stage"}"
+help_page=$(dirname "$program")/help.htm
+[ -s "$help_page" ] || fail "help.htm is not beside the program (${help_page#"$stage"})"
+
+# The link on the PATH: relative (an absolute one would point out of any DESTDIR or
+# package root) and resolving to the program itself.
+link=$root/bin/solvara
+if [ ! -L "$link" ]; then
+  fail "bin/solvara is not a link"
+else
+  target=$(readlink "$link")
+  case $target in
+    /*) fail "bin/solvara points to an absolute path: $target" ;;
+  esac
+  [ "$(readlink -f "$link")" = "$(readlink -f "$program")" ] ||
+    fail "bin/solvara -> $target does not resolve to the program"
+fi
+
+if [ "$with_report" = 1 ]; then
+  [ -x "$root/bin/solvara-report" ] && [ ! -L "$root/bin/solvara-report" ] ||
+    fail "bin/solvara-report is missing"
+fi
+
+# Installed programs must not still look for libraries in the build tree.
+for exe in "$program" "$root/bin/solvara-report"; do
+  [ -f "$exe" ] || continue
+  if readelf -d "$exe" | grep -E 'R(UN)?PATH' | grep -qF "$build"; then
+    fail "${exe#"$stage"} keeps a run path into the build tree"
+  fi
+done
+
+# Desktop entry.
+desktop=$root/share/applications/$app_id.desktop
+if [ ! -f "$desktop" ]; then
+  fail "no desktop entry at ${desktop#"$stage"}"
+else
+  desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the desktop entry"
+  exec_cmd=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+  [ -n "$exec_cmd" ] && [ -e "$root/bin/$exec_cmd" ] ||
+    fail "the desktop entry starts '$exec_cmd', which is not in bin/"
+  icon=$(sed -n 's/^Icon=//p' "$desktop")
+  [ "$icon" = "$app_id" ] || fail "the desktop entry names icon '$icon', not $app_id"
+fi
+
+# AppStream metainfo.
+metainfo=$root/share/metainfo/$app_id.metainfo.xml
+if [ ! -f "$metainfo" ]; then
+  fail "no metainfo at ${metainfo#"$stage"}"
+else
+  appstreamcli validate --no-net "$metainfo" || fail "appstreamcli rejects the metainfo"
+  grep -q '@[A-Z_]*@' "$metainfo" && fail "the metainfo keeps unfilled placeholders"
+  grep -qF "<url type=\"homepage\">$home_page</url>" "$metainfo" ||
+    fail "the metainfo's home page is not $home_page"
+  grep -qF "<update_contact>$support_email</update_contact>" "$metainfo" ||
+    fail "the metainfo's contact is not $support_email"
+  grep -qF "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
+    fail "the metainfo does not launch $app_id.desktop"
+fi
+
+# Icons: the scalable one and every fixed size, each PNG as large as its folder says.
+icons=$root/share/icons/hicolor
+grep -q '<svg' "$icons/scalable/apps/$app_id.svg" 2>/dev/null || fail "no scalable icon"
+for size in 16 22 24 32 48 64 128 256; do
+  png=$icons/${size}x${size}/apps/$app_id.png
+  if [ ! -f "$png" ]; then
+    fail "no ${size}x${size} icon"
+  elif ! file -b "$png" | grep -q "^PNG image data, $size x $size,"; then
+    fail "the ${size}x${size} icon is $(file -b "$png")"
+  fi
+done
+
+# Nothing else may ride along (test programs, static libraries, headers).
+unexpected=$(cd "$stage" && find . ! -type d | sed 's|^\.||' | grep -vE \
+  "^$prefix/(lib/solvara/(solvara|help\.htm)|bin/solvara(-report)?|share/applications/$app_id\.desktop|share/metainfo/$app_id\.metainfo\.xml|share/icons/hicolor/[^/]+/apps/$app_id\.(svg|png)|share/man/.*)$" ||
+  true)
+[ -z "$unexpected" ] || fail "unexpected files installed: $unexpected"
+
+if [ "$problems" -gt 0 ]; then
+  echo "$problems problem(s) in the installed tree under $stage" >&2
+  exit 1
+fi
+echo "installed tree under $stage is complete and valid"
