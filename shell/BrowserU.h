@@ -8,11 +8,13 @@
 #include <QString>
 #include <QUrl>
 #include <QWidget>
+#include <functional>
 
 class QTextBrowser;
 class QPrinter;
 class QNetworkAccessManager;
 class QNetworkReply;
+class QEvent;
 
 namespace solvara {
 
@@ -23,11 +25,22 @@ class TWebBrowser : public QWidget {
   Q_OBJECT
 
  public:
+  static constexpr int kReadyStateUninitialized = 0;
+  static constexpr int kReadyStateLoading = 1;
+  static constexpr int kReadyStateComplete = 4;
+
+  // Where a page that could not be loaded is shown instead; it never contains the
+  // address that was asked for.
+  static const QString kErrorPageAddress;  // "about:neterror"
+  static const QString kBlankPageAddress;  // "about:blank"
+
   explicit TWebBrowser(QWidget* parent = nullptr);
   ~TWebBrowser() override;
 
   // Starts loading an address: "about:blank", an http(s) address (fetched
   // asynchronously) or a local file path. Completion is told by DocumentComplete.
+  // The blank page completes before this returns; files and web addresses later.
+  // An address that cannot be loaded completes with the error page.
   void Navigate(const QString& address);
 
   // 4 once the current document is fully loaded, 1 while loading.
@@ -48,16 +61,43 @@ class TWebBrowser : public QWidget {
   // The HTML area itself (the widget whose viewport receives the mouse).
   QTextBrowser* View() const;
 
+  // How links clicked in a page are opened; an empty function restores the
+  // desktop's opener.
+  using LinkOpener = std::function<void(const QUrl& url)>;
+  static void SetLinkOpener(LinkOpener opener);
+
+  // Stands in for the print dialog: sets the printer up and says whether to print.
+  // An empty function restores the real dialog.
+  using PrintDialogHook = std::function<bool(QPrinter* printer, QWidget* parent)>;
+  static void SetPrintDialogHook(PrintDialogHook hook);
+
+  // How long a web transfer may stall before it counts as failed, in milliseconds.
+  static void SetTransferTimeout(int milliseconds);
+  static int TransferTimeout();
+
  signals:
   void DocumentComplete();
 
  private:
   struct Private;
   Private* d;
+
+  void AbortPendingLoad();
+  void Complete(const QString& address);
+  void ShowErrorPage(const QString& address, const QString& reason);
+  void LoadLocalFile(const QString& address, const QString& path, quint64 generation);
+  void StartWebLoad(const QUrl& url);
+  void OnReplyFinished(QNetworkReply* reply);
+  void OnAnchorClicked(const QUrl& link);
 };
 
 // Shows HTML bytes in a browser: the blank page first, then the bytes, unchanged.
 void LoadHTMLIntoBrowser(TWebBrowser* browser, const QByteArray& bytes);
+
+// True for the events the right-click filter withholds: right-button presses,
+// releases and double clicks, and context-menu requests, aimed at an HTML area
+// (the view of a TWebBrowser or its viewport).
+bool MouseHookProc(QObject* watched, QEvent* event);
 
 // Application-wide filter withholding right-button and context-menu events from
 // every HTML area. Pages install it when they are created and remove it when they go.
