@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool libxdamage-dev
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev file
+  poppler-utils
 )
 
 missing=()
