@@ -1,18 +1,21 @@
 #include "scoring/BCCScoreU.h"
 
+#include <iterator>
+#include <string_view>
+
 namespace solvara {
 
 namespace {
 
 struct Band {
-  const char* characteristic;
-  const char* band;
+  std::string_view characteristic;
+  std::string_view band;
   int32_t points;
 };
 
 // The scorecard in table order. Rows of one characteristic stay together: a
 // calculation walks a characteristic's rows until the name changes.
-const Band kTable[] = {
+constexpr Band kTable[] = {
     {"Age", "Low-0100", 0},
     {"Age", "0101-1711", 0},
     {"Age", "1800-2211", -82},
@@ -259,7 +262,9 @@ const Band kTable[] = {
 }  // namespace
 
 TCCScore::TCCScore() {
-  for (const Band& row : kTable) AddBand(row.characteristic, row.band, row.points);
+  ReserveBands(std::size(kTable));
+  for (const Band& row : kTable)
+    AddBand(row.characteristic, row.band, row.points);
   BaseScore = 819;
   CutOff = 821;
   ResultNames.push_back("MonthlyNetIncome");
@@ -269,7 +274,8 @@ TCCScore::TCCScore() {
 }
 
 int32_t TCCScore::CreditLimit(int32_t MonthlyNetIncome) const {
-  if (MonthlyNetIncome < 0 || TotalScore < 821) return 0;
+  if (MonthlyNetIncome < 0 || TotalScore < 821)
+    return 0;
   // Columns: 821-860, 861-900, 901 and above.
   static const int32_t kGrid[4][3] = {
       {1000, 1250, 2000}, {1250, 1750, 2500}, {2000, 3000, 3000}, {2500, 3000, 3000}};

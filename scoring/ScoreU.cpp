@@ -1,8 +1,9 @@
 #include "scoring/ScoreU.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <climits>
-#include <cstring>
 
 namespace solvara {
 
@@ -11,55 +12,82 @@ namespace {
 constexpr int32_t kOpenLow = -2147483647;  // "LOW" deliberately stops one short of INT32_MIN
 constexpr int32_t kOpenHigh = 2147483647;
 
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+char UpperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 
-std::string UpperCase(const std::string& s) {
+std::string UpperCase(std::string_view s) {
   std::string out(s);
-  for (char& c : out) c = UpperAscii(c);
+  for (char& c : out)
+    c = UpperAscii(c);
   return out;
 }
 
 // Compares an answer's name against a stored upper-case name without allocating.
-bool EqualsUpper(const std::string& name, const std::string& upper) {
-  if (name.size() != upper.size()) return false;
+bool EqualsUpper(std::string_view name, std::string_view upper) {
+  if (name.size() != upper.size())
+    return false;
   for (size_t i = 0; i < name.size(); ++i) {
-    if (UpperAscii(name[i]) != upper[i]) return false;
+    if (UpperAscii(name[i]) != upper[i])
+      return false;
+  }
+  return true;
+}
+
+// Band texts are a character or two: a plain loop beats a call to memcmp.
+bool SameBytes(const std::string& a, const std::string& b) {
+  const size_t n = a.size();
+  if (n != b.size())
+    return false;
+  for (size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i])
+      return false;
   }
   return true;
 }
 
 int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
   return -1;
 }
 
-const std::array<const char*, 11> kCreditFile = {
-    "LIVECREDITACCOUNTS",       "DEFAULTACCOUNTS",
-    "SETTLEDCREDITACCOUNTS",    "WORSTSTATUSOFLIVEACCOUNTS",
-    "CCJS",                     "SEARCHESL12M",
-    "SEARCHESL24M",             "NAMESMATCHINGONELECTORALROLL",
-    "YEARSSINCELASTREGISTERED", "WORSTSTATUSONSETTLEDACCOUNTS",
-    "CHARGECARDACCOUNTSHELD"};
+constexpr std::array<std::string_view, 11> kCreditFile = {"LIVECREDITACCOUNTS",
+                                                          "DEFAULTACCOUNTS",
+                                                          "SETTLEDCREDITACCOUNTS",
+                                                          "WORSTSTATUSOFLIVEACCOUNTS",
+                                                          "CCJS",
+                                                          "SEARCHESL12M",
+                                                          "SEARCHESL24M",
+                                                          "NAMESMATCHINGONELECTORALROLL",
+                                                          "YEARSSINCELASTREGISTERED",
+                                                          "WORSTSTATUSONSETTLEDACCOUNTS",
+                                                          "CHARGECARDACCOUNTSHELD"};
 
-std::string ReasonEntry(int32_t points, const std::string& name) {
-  std::string number = std::to_string(points);
-  std::string entry;
-  entry.reserve(number.size() + name.size() + 5);
-  if (number.size() < 5) entry.assign(5 - number.size(), '0');
-  entry += number;
+// Appends "points=name" with the points zero-padded on the left to five characters;
+// the zeros go before any minus sign.
+void AppendReason(std::vector<std::string>& list, int32_t points, const std::string& name) {
+  char digits[16];
+  const size_t length =
+      static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, points).ptr - digits);
+  std::string& entry = list.emplace_back();
+  entry.reserve((length < 5 ? 5 : length) + 1 + name.size());
+  if (length < 5)
+    entry.append(5 - length, '0');
+  entry.append(digits, length);
   entry += '=';
   entry += name;
-  return entry;
 }
 
-}  // namespace
-
-int32_t IntegerOfText(const std::string& text, int32_t defaultValue) {
+int32_t IntegerOfView(std::string_view text, int32_t defaultValue) {
   size_t i = 0;
   const size_t n = text.size();
-  while (i < n && text[i] == ' ') ++i;
+  while (i < n && text[i] == ' ')
+    ++i;
   bool negative = false;
   if (i < n && (text[i] == '+' || text[i] == '-')) {
     negative = text[i] == '-';
@@ -73,36 +101,50 @@ int32_t IntegerOfText(const std::string& text, int32_t defaultValue) {
     base = 16;
     i += 2;
   }
-  if (i == n) return defaultValue;
+  if (i == n)
+    return defaultValue;
   // Accumulate the magnitude in 64 bits and stop as soon as it cannot fit any more.
   const int64_t limit = negative ? 2147483648LL : 2147483647LL;
   int64_t value = 0;
   for (; i < n; ++i) {
-    const int d = base == 10 ? ((text[i] >= '0' && text[i] <= '9') ? text[i] - '0' : -1)
-                             : HexDigit(text[i]);
-    if (d < 0) return defaultValue;
+    const int d =
+        base == 10 ? ((text[i] >= '0' && text[i] <= '9') ? text[i] - '0' : -1) : HexDigit(text[i]);
+    if (d < 0)
+      return defaultValue;
     value = value * base + d;
-    if (value > limit) return defaultValue;
+    if (value > limit)
+      return defaultValue;
   }
   return static_cast<int32_t>(negative ? -value : value);
 }
 
-int32_t PosChar(const std::string& Sub, const std::string& S, bool CaseSensitive,
-                int32_t Start) {
-  if (Sub.size() != 1 || S.empty()) return 0;
-  if (Start < 1) Start = 1;
+}  // namespace
+
+int32_t IntegerOfText(const std::string& text, int32_t defaultValue) {
+  return IntegerOfView(text, defaultValue);
+}
+
+int32_t PosChar(const std::string& Sub, const std::string& S, bool CaseSensitive, int32_t Start) {
+  if (Sub.size() != 1 || S.empty())
+    return 0;
+  if (Start < 1)
+    Start = 1;
   const int32_t len = static_cast<int32_t>(S.size() > INT32_MAX ? INT32_MAX : S.size());
   const char c = Sub[0];
   for (int32_t k = Start; k <= len; ++k) {
-    if (S[k - 1] == c) return k;
+    if (S[k - 1] == c)
+      return k;
   }
-  if (CaseSensitive) return 0;
+  if (CaseSensitive)
+    return 0;
   const bool upper = c >= 'A' && c <= 'Z';
   const bool lower = c >= 'a' && c <= 'z';
-  if (!upper && !lower) return 0;
+  if (!upper && !lower)
+    return 0;
   const char other = static_cast<char>(upper ? c + 32 : c - 32);
   for (int32_t k = Start; k <= len; ++k) {
-    if (S[k - 1] == other) return k;
+    if (S[k - 1] == other)
+      return k;
   }
   return 0;
 }
@@ -110,66 +152,84 @@ int32_t PosChar(const std::string& Sub, const std::string& S, bool CaseSensitive
 TScore::TScore() = default;
 TScore::~TScore() = default;
 
-bool TScore::IsCreditFileCharacteristic(const std::string& Name) {
-  for (const char* candidate : kCreditFile) {
-    if (EqualsUpper(Name, candidate)) return true;
+bool TScore::IsCreditFileCharacteristic(std::string_view Name) {
+  for (std::string_view candidate : kCreditFile) {
+    if (EqualsUpper(Name, candidate))
+      return true;
   }
   return false;
 }
 
-void TScore::AddBand(const std::string& Characteristic, const std::string& Band,
-                     int32_t Points) {
-  TScoreRow row{UpperCase(Characteristic), UpperCase(Band), Points};
+void TScore::ReserveBands(size_t count) {
+  rows_.reserve(count);
+  info_.reserve(count);
+}
 
+void TScore::AddBand(std::string_view Characteristic, std::string_view Band, int32_t Points) {
+  // A characteristic's rows come one after another, so the name is nearly always the
+  // one the previous row had.
   int32_t id = -1;
-  for (size_t k = 0; k < names_.size(); ++k) {
-    if (names_[k].upper == row.Characteristic) {
-      id = static_cast<int32_t>(k);
-      break;
-    }
+  if (!names_.empty() && EqualsUpper(Characteristic, NameText(names_.size() - 1))) {
+    id = static_cast<int32_t>(names_.size() - 1);
+  } else {
+    id = FindName(Characteristic);
   }
+
+  TScoreRow row{id >= 0 ? NameText(static_cast<size_t>(id)) : UpperCase(Characteristic),
+                UpperCase(Band), Points};
   if (id < 0) {
     id = static_cast<int32_t>(names_.size());
-    names_.push_back({row.Characteristic, IsCreditFileCharacteristic(row.Characteristic),
-                      static_cast<int32_t>(rows_.size())});
+    names_.push_back(
+        {static_cast<int32_t>(rows_.size()), IsCreditFileCharacteristic(row.Characteristic)});
   }
 
   RowInfo info{id, false, 0, 0};
   const int32_t dash = PosChar("-", row.Band, true, 1);
   if (dash > 0) {
     info.isRange = true;
-    const std::string low = row.Band.substr(0, static_cast<size_t>(dash - 1));
-    const std::string high = row.Band.substr(static_cast<size_t>(dash));
-    info.low = low == "LOW" ? kOpenLow : IntegerOfText(low, 0);
-    info.high = high == "HIGH" ? kOpenHigh : IntegerOfText(high, 0);
+    const std::string_view band(row.Band);
+    const std::string_view low = band.substr(0, static_cast<size_t>(dash - 1));
+    const std::string_view high = band.substr(static_cast<size_t>(dash));
+    info.low = low == "LOW" ? kOpenLow : IntegerOfView(low, 0);
+    info.high = high == "HIGH" ? kOpenHigh : IntegerOfView(high, 0);
   }
   rows_.push_back(std::move(row));
   info_.push_back(info);
 }
 
-int32_t TScore::FindName(const std::string& name) const {
+int32_t TScore::FindName(std::string_view name) const {
   for (size_t k = 0; k < names_.size(); ++k) {
-    if (EqualsUpper(name, names_[k].upper)) return static_cast<int32_t>(k);
+    if (EqualsUpper(name, NameText(k)))
+      return static_cast<int32_t>(k);
   }
   return -1;
 }
 
 void TScore::Record(const TScoreRow& row, const std::string& name) {
   // Wrap like the 32-bit arithmetic the scores are defined in rather than overflow.
-  TotalScore = static_cast<int32_t>(static_cast<uint32_t>(TotalScore) +
-                                    static_cast<uint32_t>(row.Points));
+  TotalScore =
+      static_cast<int32_t>(static_cast<uint32_t>(TotalScore) + static_cast<uint32_t>(row.Points));
   if (row.Points < 0) {
-    NegativeReasons.push_back(ReasonEntry(row.Points, name));
+    AppendReason(NegativeReasons, row.Points, name);
   } else if (row.Points > 0) {
-    PositiveReasons.push_back(ReasonEntry(row.Points, name));
+    AppendReason(PositiveReasons, row.Points, name);
   }
 }
 
 void TScore::CalculateScore(const std::vector<std::string>& Names,
                             const std::vector<std::string>& Values) {
   TotalScore = BaseScore;
-  // The working copy of the table is the table less the rows marked here.
-  std::vector<char> removed(rows_.size(), 0);
+  // The working copy of the table is the table less the rows marked here; a table of
+  // ordinary size needs no allocation for the marks.
+  std::array<char, 256> local;
+  std::vector<char> large;
+  char* removed = local.data();
+  if (rows_.size() > local.size()) {
+    large.assign(rows_.size(), 0);
+    removed = large.data();
+  } else {
+    std::fill_n(removed, rows_.size(), 0);
+  }
   const size_t count = Names.size() < Values.size() ? Names.size() : Values.size();
 
   for (size_t index = count; index-- > 0;) {
@@ -183,7 +243,8 @@ void TScore::CalculateScore(const std::vector<std::string>& Names,
       const size_t total = rows_.size();
       size_t r = static_cast<size_t>(names_[static_cast<size_t>(id)].firstRow);
       // First row of the working copy with this name.
-      while (r < total && (removed[r] || info_[r].nameId != id)) ++r;
+      while (r < total && (removed[r] || info_[r].nameId != id))
+        ++r;
       bool haveN = false;
       int32_t n = 0;
       while (r < total && info_[r].nameId == id) {
@@ -198,11 +259,12 @@ void TScore::CalculateScore(const std::vector<std::string>& Names,
             matched = true;
             break;
           }
-        } else if (value == rows_[r].Band) {
+        } else if (SameBytes(value, rows_[r].Band)) {
           Record(rows_[r], name);
           matched = true;
         }
-        if (!creditFile) removed[r] = 1;
+        if (!creditFile)
+          removed[r] = 1;
         // Next row of the working copy.
         do {
           ++r;
@@ -211,7 +273,8 @@ void TScore::CalculateScore(const std::vector<std::string>& Names,
     }
 
     if (!matched) {
-      if (!Errors) Errors.emplace();
+      if (!Errors)
+        Errors.emplace();
       if (IntegerOfText(value, 2147483647) == 2147483647) {
         Errors->push_back("Error with " + name + " and " + value + ", Name not recognised");
         return;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace solvara {
@@ -47,14 +48,18 @@ class TScore {
   // AddBand so that their parsed form stays in step with their text.
   const std::vector<TScoreRow>& ScorecardRows() const { return rows_; }
 
-  void AddBand(const std::string& Characteristic, const std::string& Band, int32_t Points);
+  void AddBand(std::string_view Characteristic, std::string_view Band, int32_t Points);
 
   // Scores one applicant. Entry i of Names is answered by entry i of Values; when the
   // lists differ in length only the pairs that exist are scored.
   void CalculateScore(const std::vector<std::string>& Names,
                       const std::vector<std::string>& Values);
 
-  static bool IsCreditFileCharacteristic(const std::string& Name);
+  static bool IsCreditFileCharacteristic(std::string_view Name);
+
+ protected:
+  // Lets a derived class that knows the size of its table allocate it once.
+  void ReserveBands(size_t count);
 
  private:
   // What AddBand works out once so that a calculation never parses band texts.
@@ -65,12 +70,14 @@ class TScore {
     int32_t high;
   };
   struct NameInfo {
-    std::string upper;
+    int32_t firstRow;  // its Characteristic is the stored upper-case name
     bool creditFile;
-    int32_t firstRow;
   };
 
-  int32_t FindName(const std::string& name) const;
+  const std::string& NameText(size_t id) const {
+    return rows_[static_cast<size_t>(names_[id].firstRow)].Characteristic;
+  }
+  int32_t FindName(std::string_view name) const;
   void Record(const TScoreRow& row, const std::string& name);
 
   std::vector<TScoreRow> rows_;
