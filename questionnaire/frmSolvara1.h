@@ -51,11 +51,6 @@ class TSolvaraForm : public QWidget {
   using SaveFileChooser = std::function<QString(TSaveReportDialog& dialog)>;
   void SetSaveFileChooser(SaveFileChooser chooser);
 
-  // Prints what the report view shows; returns false when cancelled. Unset, the
-  // view's own print dialog runs.
-  using ReportPrinter = std::function<bool(TWebBrowser& browser)>;
-  void SetReportPrinter(ReportPrinter printer);
-
   // The file name the save dialog proposes next.
   QString ProposedFileName() const;
 
@@ -225,7 +220,8 @@ class TSolvaraForm : public QWidget {
   QPushButton* btnSave = nullptr;
   TWebBrowser* WebReport = nullptr;
 
-  // Lives as long as the page, so that it proposes the name last chosen.
+  // Made at the first save and kept as long as the page, so that it proposes the
+  // name last chosen.
   TSaveReportDialog* dlgSaveHTML = nullptr;
 
   // One group per question, so that choosing in one leaves the others alone.
@@ -244,9 +240,9 @@ class TSolvaraForm : public QWidget {
   void BuildPages();
   void SetActivePage(int index);
   void MoveTabs(bool forward);
+  TSaveReportDialog* SaveDialog();
 
   SaveFileChooser saveFileChooser_;
-  ReportPrinter reportPrinter_;
   bool printing_ = false;
   bool saving_ = false;
 };
