@@ -1,11 +1,13 @@
 #include <QApplication>
-#include <QLabel>
+
+#include "shell/FormU.h"
+#include "shell/MessageBoxes.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  QApplication::setApplicationName("Solvara");
-  QApplication::setApplicationDisplayName("Solvara");
-  QLabel placeholder("Solvara");
-  placeholder.show();
+  // Only the name: a display name would be appended to every window's caption.
+  QApplication::setApplicationName(QString::fromLatin1(solvara::kApplicationTitle));
+  solvara::TMainForm MainForm;
+  MainForm.show();
   return app.exec();
 }

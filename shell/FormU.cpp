@@ -1,0 +1,270 @@
+#include "shell/FormU.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "SolvaraConfig.h"
+#include "questionnaire/frmSolvara1.h"
+#include "shell/BrowserU.h"
+#include "shell/HomePage.h"
+#include "shell/MessageBoxes.h"
+#include "shell/ShellEx.h"
+#include "shell/aboutform.h"
+#include "shell/frmNews.h"
+
+namespace solvara {
+
+namespace {
+
+// The window's own texts.
+const char* const kFileMenu = "&File";
+const char* const kExitItem = "&Exit";
+const char* const kHelpMenu = "&Help";
+const char* const kAboutItem = "&About";
+const char* const kWebsiteItem = "Visit Home Page";
+const char* const kNewsCaption = "News        ";
+const char* const kNewsHint = "Show News Page";
+const char* const kSingleSearchCaption = "Start Check";
+const char* const kSingleSearchHint = "Show Single Search Page";
+const char* const kHelpCaption = "Help         ";
+const char* const kHelpHint = "View Help";
+const char* const kHelpFileName = "help.htm";
+
+// Client area: the 24-pixel menu bar over the 97-pixel button bar and the
+// 543 x 370 panel for the pages.
+constexpr int kClientWidth = 640;
+constexpr int kClientHeight = 394;
+constexpr int kMenuBarHeight = 24;
+constexpr int kButtonBarWidth = 97;
+constexpr int kVersionPanelHeight = 41;
+
+const QColor kMenuBarColour(247, 246, 238);
+
+}  // namespace
+
+TMainForm::TMainForm(QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+  BuildMenu();
+
+  auto* client = new QWidget(this);
+  auto* clientLayout = new QHBoxLayout(client);
+  clientLayout->setContentsMargins(0, 0, 0, 0);
+  clientLayout->setSpacing(0);
+  BuildButtonBar();
+  MainLeftPanel->setParent(client);
+  clientLayout->addWidget(MainLeftPanel);
+  MainPanel = new QWidget(client);
+  MainPanel->setObjectName(QStringLiteral("MainPanel"));
+  auto* pageLayout = new QVBoxLayout(MainPanel);
+  pageLayout->setContentsMargins(0, 0, 0, 0);
+  clientLayout->addWidget(MainPanel, 1);
+  setCentralWidget(client);
+
+  resize(kClientWidth, kClientHeight);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    setGeometry(
+        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
+  }
+
+  FormCreate();
+}
+
+TMainForm::~TMainForm() {
+  // Pages go before the button bar they ask about.
+  FreeAllWindowsBut(nullptr);
+}
+
+void TMainForm::BuildMenu() {
+  ActionMainMenuBar1 = new QMenuBar(this);
+  ActionMainMenuBar1->setObjectName(QStringLiteral("ActionMainMenuBar1"));
+  ActionMainMenuBar1->setFixedHeight(kMenuBarHeight);
+  ActionMainMenuBar1->setStyleSheet(
+      QStringLiteral("QMenuBar { background: %1; }"
+                     "QMenuBar::item { background: transparent; padding: 3px 7px; }"
+                     "QMenuBar::item:selected, QMenuBar::item:pressed {"
+                     " background: %1; border: 1px solid palette(highlight); }")
+          .arg(kMenuBarColour.name()));
+  setMenuBar(ActionMainMenuBar1);
+
+  actExit = new QAction(QString::fromLatin1(kExitItem), this);
+  actExit->setObjectName(QStringLiteral("actExit"));
+  actAbout = new QAction(QString::fromLatin1(kAboutItem), this);
+  actAbout->setObjectName(QStringLiteral("actAbout"));
+  actWebsite = new QAction(QString::fromLatin1(kWebsiteItem), this);
+  actWebsite->setObjectName(QStringLiteral("actWebsite"));
+  connect(actExit, &QAction::triggered, this, &TMainForm::actExitExecute);
+  connect(actAbout, &QAction::triggered, this, &TMainForm::actAboutExecute);
+  connect(actWebsite, &QAction::triggered, this, &TMainForm::actWebsiteExecute);
+
+  QMenu* file = ActionMainMenuBar1->addMenu(QString::fromLatin1(kFileMenu));
+  file->addAction(actExit);
+  QMenu* help = ActionMainMenuBar1->addMenu(QString::fromLatin1(kHelpMenu));
+  help->addAction(actAbout);
+  help->addAction(actWebsite);
+}
+
+void TMainForm::BuildButtonBar() {
+  MainLeftPanel = new QWidget(this);
+  MainLeftPanel->setObjectName(QStringLiteral("MainLeftPanel"));
+  MainLeftPanel->setFixedWidth(kButtonBarWidth);
+  MainLeftPanel->setAutoFillBackground(true);
+  // The colours of an inactive title bar: a quiet bar beside the page.
+  QPalette barColours = MainLeftPanel->palette();
+  const QColor tint = barColours.color(QPalette::Inactive, QPalette::Highlight);
+  const QColor base = barColours.color(QPalette::Inactive, QPalette::Window);
+  const auto mix = [&](int a, int b) { return (a * 35 + b * 65) / 100; };
+  barColours.setColor(QPalette::Window,
+                      QColor(mix(tint.red(), base.red()), mix(tint.green(), base.green()),
+                             mix(tint.blue(), base.blue())));
+  barColours.setColor(QPalette::WindowText, base.lighter(105));
+  MainLeftPanel->setPalette(barColours);
+
+  auto* barLayout = new QVBoxLayout(MainLeftPanel);
+  barLayout->setContentsMargins(0, 0, 0, 0);
+  barLayout->setSpacing(0);
+  auto* buttons = new QWidget(MainLeftPanel);
+  buttons->setFixedHeight(88 + 29 + 8);
+  barLayout->addWidget(buttons);
+  barLayout->addStretch(1);
+
+  const auto makeButton = [buttons](const char* caption, const char* hint,
+                                    QStyle::StandardPixmap picture, int top) {
+    auto* button = new QToolButton(buttons);
+    button->setText(QString::fromLatin1(caption));
+    button->setToolTip(QString::fromLatin1(hint));
+    button->setIcon(buttons->style()->standardIcon(picture));
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setCheckable(true);
+    button->setAutoRaise(true);
+    // The bar is narrow: a small face keeps "Start Check" whole beside its picture.
+    QFont face = button->font();
+    face.setPointSize(8);
+    button->setFont(face);
+    button->setIconSize(QSize(16, 16));
+    button->setGeometry(5, top, 90, 29);
+    return button;
+  };
+  NewsBtn = makeButton(kNewsCaption, kNewsHint, QStyle::SP_FileDialogDetailedView, 18);
+  NewsBtn->setObjectName(QStringLiteral("NewsBtn"));
+  SingleSearchBtn =
+      makeButton(kSingleSearchCaption, kSingleSearchHint, QStyle::SP_DialogApplyButton, 54);
+  SingleSearchBtn->setObjectName(QStringLiteral("SingleSearchBtn"));
+  HelpBtn = makeButton(kHelpCaption, kHelpHint, QStyle::SP_DialogHelpButton, 88);
+  HelpBtn->setObjectName(QStringLiteral("HelpBtn"));
+
+  // Exactly one is down; clicking the one that is down keeps it down and still
+  // runs its command.
+  PageButtons = new QButtonGroup(this);
+  PageButtons->setExclusive(true);
+  PageButtons->addButton(NewsBtn);
+  PageButtons->addButton(SingleSearchBtn);
+  PageButtons->addButton(HelpBtn);
+  NewsBtn->setChecked(true);
+  connect(NewsBtn, &QToolButton::clicked, this, &TMainForm::NewsBtnClick);
+  connect(SingleSearchBtn, &QToolButton::clicked, this, &TMainForm::SingleSearchBtnClick);
+  connect(HelpBtn, &QToolButton::clicked, this, &TMainForm::HelpBtnClick);
+
+  VersionPanel = new QLabel(QStringLiteral(SOLVARA_VERSION_TEXT), MainLeftPanel);
+  VersionPanel->setObjectName(QStringLiteral("VersionPanel"));
+  VersionPanel->setFixedHeight(kVersionPanelHeight);
+  VersionPanel->setAlignment(Qt::AlignCenter);
+  barLayout->addWidget(VersionPanel);
+}
+
+void TMainForm::FormCreate() {
+  NewsBtnClick();
+  setWindowTitle(QString::fromLatin1(kApplicationTitle));
+}
+
+QString TMainForm::HelpFilePath(const QString& programFolder) {
+  QString folder = programFolder;
+  if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/'))) {
+    folder += QLatin1Char('/');
+  }
+  return folder + QLatin1String(kHelpFileName);
+}
+
+void TMainForm::FreeAllWindowsBut(QWidget* keep) {
+  // The reference is cleared before the page goes, and the old page goes (and
+  // takes its right-click filter with it) before a new one is made.
+  if (NewsForm && NewsForm.data() != keep) {
+    TNewsForm* page = NewsForm.data();
+    NewsForm = nullptr;
+    delete page;
+  }
+  if (SolvaraForm && SolvaraForm.data() != keep) {
+    TSolvaraForm* page = SolvaraForm.data();
+    SolvaraForm = nullptr;
+    delete page;
+  }
+}
+
+void TMainForm::HostPage(QWidget* page) {
+  MainPanel->layout()->addWidget(page);
+  page->show();
+}
+
+void TMainForm::ShowNewsForm() {
+  FreeAllWindowsBut(NewsForm.data());
+  if (!NewsForm) {
+    // Asked at every completion; the guard keeps a page that outlives the bar safe.
+    QPointer<QToolButton> help(HelpBtn);
+    NewsForm = new TNewsForm([help] { return help && help->isChecked(); }, MainPanel);
+    HostPage(NewsForm.data());
+  }
+  NewsForm->show();
+}
+
+void TMainForm::NewsBtnClick() {
+  ShowNewsForm();
+  NewsForm->WebBrowser->Navigate(TNewsForm::NewsAddress());
+}
+
+void TMainForm::HelpBtnClick() {
+  ShowNewsForm();
+  NewsForm->WebBrowser->Navigate(HelpFilePath());
+}
+
+void TMainForm::SingleSearchBtnClick() {
+  FreeAllWindowsBut(SolvaraForm.data());
+  if (!SolvaraForm) {
+    SolvaraForm = new TSolvaraForm(MainPanel);
+    HostPage(SolvaraForm.data());
+  }
+  SolvaraForm->show();
+}
+
+void TMainForm::actExitExecute() {
+  close();
+}
+
+void TMainForm::actAboutExecute() {
+  // The box is modal, but a command can still arrive from inside its event loop
+  // (a timer, a second shortcut): one box at a time.
+  if (aboutfrm) {
+    aboutfrm->raise();
+    aboutfrm->activateWindow();
+    return;
+  }
+  QPointer<Taboutfrm> box = new Taboutfrm(this);
+  aboutfrm = box;
+  box->exec();
+  // Null if the box went with this window while it was open.
+  delete box;
+}
+
+void TMainForm::actWebsiteExecute() {
+  ShellOpen(HomePageAddress(), this);
+}
+
+}  // namespace solvara

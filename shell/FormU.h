@@ -1,0 +1,74 @@
+// The main window: menu bar, the button bar on the left and the panel that hosts
+// one page at a time (news and help, or the questionnaire).
+#pragma once
+
+#include <QCoreApplication>
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+
+class QAction;
+class QButtonGroup;
+class QLabel;
+class QMenuBar;
+class QToolButton;
+
+namespace solvara {
+
+class TNewsForm;
+class TSolvaraForm;
+class Taboutfrm;
+
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit TMainForm(QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // "help.htm" in the given folder, with exactly one "/" between the two.
+  static QString HelpFilePath(const QString& programFolder);
+  // The help file beside the running program.
+  static QString HelpFilePath() { return HelpFilePath(QCoreApplication::applicationDirPath()); }
+
+  QMenuBar* ActionMainMenuBar1;
+  QAction* actExit;
+  QAction* actAbout;
+  QAction* actWebsite;
+
+  QWidget* MainLeftPanel;
+  QToolButton* NewsBtn;
+  QToolButton* SingleSearchBtn;
+  QToolButton* HelpBtn;
+  QButtonGroup* PageButtons;
+  QLabel* VersionPanel;
+
+  QWidget* MainPanel;
+
+  // The hosted page, at most one of the two at a time, and the open About box.
+  QPointer<TNewsForm> NewsForm;
+  QPointer<TSolvaraForm> SolvaraForm;
+  QPointer<Taboutfrm> aboutfrm;
+
+ public slots:
+  void NewsBtnClick();
+  void SingleSearchBtnClick();
+  void HelpBtnClick();
+  void actExitExecute();
+  void actAboutExecute();
+  void actWebsiteExecute();
+
+ public:
+  // Destroys every hosted page but keep (which may be null).
+  void FreeAllWindowsBut(QWidget* keep);
+
+ private:
+  void FormCreate();
+  void BuildMenu();
+  void BuildButtonBar();
+  // Creates the news page if there is none, and shows it.
+  void ShowNewsForm();
+  void HostPage(QWidget* page);
+};
+
+}  // namespace solvara

@@ -1,0 +1,54 @@
+// The About box: version, web site and support e-mail.
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+
+class QPushButton;
+
+namespace solvara {
+
+// A label that reads as a link: highlight colour, hand cursor, a signal on click.
+class TLinkLabel : public QLabel {
+  Q_OBJECT
+
+ public:
+  explicit TLinkLabel(QWidget* parent = nullptr);
+
+ signals:
+  void Click();
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+class Taboutfrm : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit Taboutfrm(QWidget* parent = nullptr);
+
+  // Shows a JPEG as the banner; damaged bytes leave the banner empty.
+  void SetBanner(const QByteArray& jpeg);
+
+  // "mailto:" + the support address + "?subject=" + the version without blanks.
+  static QString SupportMailAddress();
+
+  QLabel* Image1;
+  QLabel* Label4;
+  QLabel* lblVersion;
+  QLabel* Label3;
+  TLinkLabel* lblWebsite;
+  TLinkLabel* lblEmail;
+  QPushButton* Button1;
+
+ private slots:
+  void lblWebsiteClick();
+  void lblEmailClick();
+  void Button1Click();
+
+ private:
+  void FormCreate();
+};
+
+}  // namespace solvara

@@ -1,0 +1,85 @@
+#include "shell/frmNews.h"
+
+#include <QPointer>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include "shell/BrowserU.h"
+#include "shell/CodePageU.h"
+#include "shell/HomePage.h"
+#include "shell/MessageBoxes.h"
+
+namespace solvara {
+
+namespace {
+
+// The built-in news page, around the home page address.
+const char* const kBuiltInPageStart = "<html><h1><a target=\"_blank\" href=\"";
+const char* const kBuiltInPageEnd =
+    "\">Solvara</a></h1><p><b>Thank you for using Solvara</b><br><br>An internet connection is "
+    "required only to view this news page.</html>";
+
+}  // namespace
+
+TNewsForm::TNewsForm(std::function<bool()> helpShown, QWidget* parent)
+    : QWidget(parent), helpShown_(std::move(helpShown)) {
+  resize(538, 380);
+  WebBrowser = new TWebBrowser(this);
+  WebBrowser->setFocusPolicy(Qt::ClickFocus);
+  WebBrowser->View()->setFocusPolicy(Qt::ClickFocus);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(WebBrowser);
+  completeHandler_ = connect(WebBrowser, &TWebBrowser::DocumentComplete, this,
+                             &TNewsForm::WebBrowserDocumentComplete);
+  FormCreate();
+}
+
+TNewsForm::~TNewsForm() {
+  FormDestroy();
+}
+
+void TNewsForm::FormCreate() {
+  InstallMouseHook();
+}
+
+void TNewsForm::FormDestroy() {
+  RemoveMouseHook();
+}
+
+QString TNewsForm::NewsAddress(const QLocale& locale) {
+  return HomePageAddress() + QStringLiteral("/news100/") +
+         AppendLanguageCode(QStringLiteral("news"), locale) + QStringLiteral(".htm");
+}
+
+QString TNewsForm::ExpectedFileName(const QLocale& locale) {
+  return AppendLanguageCode(QStringLiteral("NEWS"), locale).toUpper() + QStringLiteral(".HTM");
+}
+
+QByteArray TNewsForm::BuiltInNewsPage() {
+  return QByteArray(kBuiltInPageStart) + HomePageAddress().toUtf8() + QByteArray(kBuiltInPageEnd);
+}
+
+void TNewsForm::WebBrowserDocumentComplete() {
+  if (helpShown_ && helpShown_()) {
+    return;
+  }
+  // One check per page object: the blank and built-in pages loaded below, and
+  // everything shown later, go unchecked.
+  disconnect(completeHandler_);
+  const QString address = WebBrowser->Url();
+  if (address.toUpper().contains(ExpectedFileName())) {
+    state_ = TNewsState::Accepted;
+    return;
+  }
+  state_ = TNewsState::BuiltIn;
+  QPointer<TNewsForm> self(this);
+  ShowMessage(this, BoxKind::Plain, address);
+  // The box runs its own event loop; the page may have been closed meanwhile.
+  if (!self) {
+    return;
+  }
+  LoadHTMLIntoBrowser(WebBrowser, BuiltInNewsPage());
+}
+
+}  // namespace solvara
