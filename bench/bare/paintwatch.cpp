@@ -106,6 +106,12 @@ long PeakResidentKb(pid_t pid) {
   return -1;
 }
 
+// Windows come and go while we look at them: a request about one that has just been
+// destroyed fails, and that is no reason to stop watching.
+int IgnoreXError(Display*, XErrorEvent*) {
+  return 0;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: paintwatch [--name TITLE] [--settle MS] [--timeout MS] "
@@ -147,6 +153,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "paintwatch: cannot open the display\n");
     return 1;
   }
+  XSetErrorHandler(IgnoreXError);
   int damage_event = 0, damage_error = 0;
   if (!XDamageQueryExtension(dpy, &damage_event, &damage_error)) {
     std::fprintf(stderr, "paintwatch: the X server has no DAMAGE extension\n");
