@@ -81,7 +81,9 @@ bool WriteReportFile(const QString& fileName, const QByteArray& bytes) {
   if (!file.open(QIODevice::WriteOnly)) {
     return false;
   }
-  if (file.write(bytes) != bytes.size()) {
+  // QSaveFile::commit() does not notice a failure of the final flush of its buffer
+  // and would put a cut-off file in place of the old one; flush here and check.
+  if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError) {
     file.cancelWriting();
     return false;
   }
