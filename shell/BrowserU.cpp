@@ -95,7 +95,7 @@ struct TWebBrowser::Private {
   bool printing = false;
 };
 
-TWebBrowser::TWebBrowser(QWidget* parent) : QWidget(parent), d(new Private) {
+TWebBrowser::TWebBrowser(QWidget* parent) : QWidget(parent), d(std::make_unique<Private>()) {
   d->view = new HtmlView(this);
   d->view->setOpenLinks(false);
   d->view->setOpenExternalLinks(false);
@@ -108,7 +108,6 @@ TWebBrowser::TWebBrowser(QWidget* parent) : QWidget(parent), d(new Private) {
 
 TWebBrowser::~TWebBrowser() {
   AbortPendingLoad();
-  delete d;
 }
 
 void TWebBrowser::SetLinkOpener(LinkOpener opener) {

@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class QTextBrowser;
 class QPrinter;
@@ -80,7 +81,7 @@ class TWebBrowser : public QWidget {
 
  private:
   struct Private;
-  Private* d;
+  std::unique_ptr<Private> d;
 
   void AbortPendingLoad();
   void Complete(const QString& address);

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPrinter>
 #include <QProcess>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -19,6 +20,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -157,9 +159,12 @@ class TestBrowser : public QObject {
 
   void localFiles() {
     QTemporaryDir dir;
-    const QString path = WriteFile(dir, QStringLiteral("help.htm"),
-                                   "<html><body><h1>Hilfe f\xc3\xbcr Solvara</h1>"
-                                   "<p><a href=\"other.htm\">Other page</a></p></body></html>");
+    const QString path =
+        WriteFile(dir, QStringLiteral("help.htm"),
+                  "<html><body><h1>Hilfe f\xc3\xbcr Solvara</h1>"
+                  "<p><a href=\"other.htm\">Other page</a> <a href=\"#end\">To the end</a></p>" +
+                      QByteArray("<p>filler</p>").repeated(200) +
+                      "<p><a name=\"end\">The end</a></p></body></html>");
     QVERIFY(!path.isEmpty());
     TWebBrowser browser;
     QSignalSpy completions(&browser, &TWebBrowser::DocumentComplete);
@@ -181,6 +186,14 @@ class TestBrowser : public QObject {
     const QPoint at = browser.View()->cursorRect(link).center();
     QTest::mouseClick(browser.View()->viewport(), Qt::LeftButton, {}, at);
     QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(dir.filePath(QStringLiteral("other.htm")))});
+    // An anchor within the page scrolls it and opens nothing.
+    QCOMPARE(browser.View()->verticalScrollBar()->value(), 0);
+    link = browser.View()->document()->find(QStringLiteral("To the end"));
+    link.setPosition(link.selectionStart() + 2);
+    QTest::mouseClick(browser.View()->viewport(), Qt::LeftButton, {},
+                      browser.View()->cursorRect(link).center());
+    QVERIFY(browser.View()->verticalScrollBar()->value() > 0);
+    QCOMPARE(opened.size(), 1);
     QCOMPARE(browser.Url(), path);
 
     // Missing files, folders and devices all end on the error page, and complete.
@@ -264,10 +277,10 @@ class TestBrowser : public QObject {
     const QString file = WriteFile(dir, QStringLiteral("a.htm"), "<p>a</p>");
     int late = 0;
     for (const QString& address : {server_.Url(QStringLiteral("/slow.htm")).toString(), file}) {
-      auto* browser = new TWebBrowser;
-      connect(browser, &TWebBrowser::DocumentComplete, this, [&late] { ++late; });
+      auto browser = std::make_unique<TWebBrowser>();
+      connect(browser.get(), &TWebBrowser::DocumentComplete, this, [&late] { ++late; });
       browser->Navigate(address);
-      delete browser;
+      browser.reset();
     }
     QTest::qWait(600);
     QCOMPARE(late, 0);
