@@ -289,8 +289,9 @@ void TWebBrowser::LoadDocument(const QByteArray& html) {
   d->view->setHtml(QString::fromUtf8(html));
   d->view->document()->setBaseUrl(QUrl());
   d->localDocument = false;
-  // A document from memory has no address of its own; it keeps the blank page's.
-  Complete(d->url.isEmpty() ? kBlankPageAddress : d->url);
+  // A document from memory has no address of its own: it never claims to be the
+  // page that was shown before it.
+  Complete(kBlankPageAddress);
 }
 
 void TWebBrowser::OnAnchorClicked(const QUrl& link) {

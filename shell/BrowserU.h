@@ -50,7 +50,8 @@ class TWebBrowser : public QWidget {
   // The address of the document now shown.
   QString Url() const;
 
-  // Replaces the current document by HTML bytes (UTF-8), completing at once.
+  // Replaces the current document by HTML bytes (UTF-8), completing at once; the
+  // address becomes "about:blank".
   void LoadDocument(const QByteArray& html);
 
   // Shows the print dialog and prints the current document; false when cancelled.
