@@ -309,9 +309,9 @@ QWidget* MakeChoicePanel(QWidget* parent, QLabel*& question, const char* questio
     *choice.first = MakeRadio(panel, choice.second, group, question->text());
     row->addWidget(*choice.first);
   }
-  if (caption == Caption::Fixed) {
-    row->addStretch(1);
-  }
+  // What is left once a wrapping question has all the room it can use goes after the
+  // choices.
+  row->addStretch(caption == Caption::Fixed ? 1 : 0);
   return panel;
 }
 
@@ -579,6 +579,15 @@ void TSolvaraForm::BuildPages() {
                                {&rbElectoralRegisterYes, txt::kYes},
                                {&rbElectoralRegisterOver5Years, txt::kElectoralOver5Years}},
                               Caption::Wraps);
+    // On a wide page the questions stop at one width, so that the choices line up.
+    int questionWidth = 0;
+    for (QLabel* question : {Label37, Label34, Label39, Label38, Label40}) {
+      questionWidth =
+          std::max(questionWidth, question->fontMetrics().horizontalAdvance(question->text()));
+    }
+    for (QLabel* question : {Label37, Label34, Label39, Label38, Label40}) {
+      question->setMaximumWidth(questionWidth + 2 * question->margin() + 8);
+    }
     for (QWidget* panel : {Panel10, Panel11, Panel12, Panel13, Panel14}) {
       v->addWidget(panel);
     }

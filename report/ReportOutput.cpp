@@ -48,6 +48,8 @@ TSaveReportDialog::TSaveReportDialog(QWidget* parent)
   // replaced without asking.
   setDefaultSuffix(QString());
   setOption(QFileDialog::DontConfirmOverwrite, true);
+  // Qt's own dialog: a desktop's native one may keep a list of recent files.
+  setOption(QFileDialog::DontUseNativeDialog, true);
   selectFile(proposed_);
   TNoUserSettingsScope::Leave();
 }

@@ -256,6 +256,7 @@ class TestReport : public QObject {
       QCOMPARE(dialog->nameFilters(), QStringList{QStringLiteral("HTML Files (*.htm *.html)")});
       QVERIFY(dialog->acceptMode() == QFileDialog::AcceptSave);
       QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+      QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
       QVERIFY(dialog->defaultSuffix().isEmpty());
       QCOMPARE(QFileInfo(dialog->selectedFiles().value(0)).fileName(),
                QStringLiteral("Results.htm"));
