@@ -45,7 +45,7 @@ const Rating kRatings[] = {
 const char* const kLowestRating =
     "<b>Very poor.</b> You will have difficuly borrowing from reputable institutions.";
 
-enum class Condition { Any, Exactly, AtLeast, AtMost, BelowZero };
+enum class Condition { Any, Exactly, AtLeast, AtMost };
 
 struct Rule {
   const char* characteristic;
@@ -64,8 +64,6 @@ bool Holds(const Rule& rule, int32_t points) {
       return points >= rule.points;
     case Condition::AtMost:
       return points <= rule.points;
-    case Condition::BelowZero:
-      return points < 0;
   }
   return false;
 }
@@ -106,8 +104,9 @@ const Rule kNegativeRules[] = {
      "<h2>Address</h2>Local Authority housing has reduced your rating considerably<br>"},
     {"Occupation", Condition::Exactly, -50,
      "<h2>Occupation</h2>Being unemployed has reduced your rating considerably<br>"},
-    // Every other occupation that costs points (students, domestics, the unskilled).
-    {"Occupation", Condition::BelowZero, 0,
+    // The milder occupation penalty (students). The -40 bands stay without a paragraph,
+    // as they always have, so no existing report changes.
+    {"Occupation", Condition::AtLeast, -30,
      "<h2>Occupation</h2>Your occupation has reduced your rating<br>"},
     {"HomeTelephone", Condition::Any, 0,
      "<h2>Home telephone</h2>Your did not enter a phone number - not having a phone degrades "

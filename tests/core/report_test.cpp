@@ -140,7 +140,7 @@ TEST(ReasonParagraphs, ConditionsOnPoints) {
   const std::pair<std::string, Lines> negatives[] = {
       {"00-82=Age", {N1}},         {"0-100=Age", {N1}},          {"00-81=Age", {N2}},
       {"00-42=Age", {N2}},         {"00-33=Age", {}},            {"00-50=Occupation", {N4}},
-      {"00-40=Occupation", {N4b}}, {"00-30=Occupation", {N4b}},  {"abc=CCJS", {N7}},
+      {"00-40=Occupation", {}}, {"00-30=Occupation", {N4b}},  {"abc=CCJS", {N7}},
       {"00-30=ChargeCardAccountsHeld", {N8}},  {"00-20=ChargeCardAccountsHeld", {}},
       {"0-170=WorstStatusofLiveAccounts", {}}, {"=", {}},        {"", {}}};
   // clang-format on
