@@ -691,9 +691,6 @@ void TSolvaraForm::SetActivePage(int index) {
         w->setFocus(Qt::TabFocusReason);
         break;
       }
-      if (w == focus) {
-        break;
-      }
     }
   }
 }
