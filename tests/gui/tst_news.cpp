@@ -6,7 +6,6 @@
 #include <QtTest>
 #include <memory>
 
-#include "globals.h"
 #include "shell/BrowserU.h"
 #include "shell/CodePageU.h"
 #include "shell/HomePage.h"
@@ -80,14 +79,6 @@ class TestNews : public QObject {
     QCOMPARE(TNewsForm::ExpectedFileName(QLocale::c()), QStringLiteral("NEWSOPT.HTM"));
   }
 
-  void builtInPageLinksTheHomePage() {
-    SetHomePageAddressForTesting(QStringLiteral("https://news.example"));
-    QCOMPARE(TNewsForm::BuiltInNewsPage(),
-             QByteArray("<html><h1><a target=\"_blank\" href=\"https://news.example\">Solvara</a>"
-                        "</h1><p><b>Thank you for using Solvara</b><br><br>An internet "
-                        "connection is required only to view this news page.</html>"));
-  }
-
   void newsFileIsAccepted() {
     auto page = MakePage();
     page->WebBrowser->Navigate(TNewsForm::NewsAddress());
@@ -123,17 +114,6 @@ class TestNews : public QObject {
     QTRY_COMPARE(page->State(), State::Accepted);
     QCOMPARE(page->WebBrowser->Url(), address);
     QVERIFY(boxes_.isEmpty());
-  }
-
-  void redirectToTheSameNameInCapitalsIsAccepted() {
-    const QString capitals = NewsPath().toUpper();
-    server_.SetRedirect(NewsPath(), capitals);
-    server_.SetResponse(capitals, 200, "<p>Shouting news</p>");
-    auto page = MakePage();
-    page->WebBrowser->Navigate(TNewsForm::NewsAddress());
-    QTRY_COMPARE(page->State(), State::Accepted);
-    QVERIFY(boxes_.isEmpty());
-    server_.SetResponse(NewsPath(), 200, "<p>Fresh news</p>");
   }
 
   void failureShowsTheAddressThenTheBuiltInPage_data() {
@@ -225,14 +205,6 @@ class TestNews : public QObject {
     QCOMPARE(boxes_.size(), shown);
     QVERIFY(!ShownText(*page).contains(QLatin1String(kThanks)));
     server_.SetResponse(NewsPath(), 200, "<p>Fresh news</p>");
-  }
-
-  void pageHoldsTheRightClickFilterWhileItLives() {
-    QVERIFY(MouseHookHandle == nullptr);
-    auto page = MakePage();
-    QVERIFY(MouseHookHandle != nullptr);
-    page.reset();
-    QVERIFY(MouseHookHandle == nullptr);
   }
 
  private:
