@@ -193,28 +193,5 @@ TEST(ScoringAgainstReference, AgreesOnGeneratedApplicants) {
   EXPECT_LT(errors, 1900);
 }
 
-TEST(ScoringAgainstReference, ASecondCalculationAppendsTheSameOutcome) {
-  const TCCScore blank;
-  Applicants applicants(blank.ScorecardRows());
-  Texts names;
-  Texts values;
-  for (int i = 0; i < 500; ++i) {
-    applicants.Next(names, values);
-    TCCScore card;
-    card.CalculateScore(names, values);
-    const TCCScore first = card;
-    card.CalculateScore(names, values);
-    ASSERT_EQ(card.TotalScore, first.TotalScore);
-    ASSERT_EQ(card.PositiveReasons.size(), 2 * first.PositiveReasons.size());
-    ASSERT_TRUE(std::equal(first.PositiveReasons.begin(), first.PositiveReasons.end(),
-                           card.PositiveReasons.begin() + first.PositiveReasons.size()));
-    ASSERT_EQ(card.NegativeReasons.size(), 2 * first.NegativeReasons.size());
-    ASSERT_EQ(card.Errors.has_value(), first.Errors.has_value());
-    if (card.Errors) {
-      ASSERT_EQ(card.Errors->size(), 2 * first.Errors->size());
-    }
-  }
-}
-
 }  // namespace
 }  // namespace solvara

@@ -128,17 +128,6 @@ TEST(PosChar, CaseInsensitiveTriesTheExactCaseEverywhereFirst) {
 
 // --- tables and calculations ---------------------------------------------------------
 
-TEST(TScoreConstruction, StartsEmptyWithTwoNamedResults) {
-  TScore card;
-  EXPECT_EQ(card.CutOff, -1);
-  EXPECT_EQ(card.TotalScore, 0);
-  EXPECT_EQ(card.BaseScore, 0);
-  EXPECT_TRUE(card.ScorecardRows().empty());
-  EXPECT_EQ(card.ResultNames, (Texts{"Band", "CCLimit"}));
-  EXPECT_EQ(card.ResultValues, (Texts{"", ""}));
-  EXPECT_FALSE(card.Errors.has_value());
-}
-
 TEST(TScoreConstruction, AddBandStoresUpperCasedRowsInOrder) {
   TScore card;
   card.AddBand("Age", "Low-0100", 5);
