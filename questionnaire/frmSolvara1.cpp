@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <limits>
 #include <utility>
 
 #include <QApplication>
@@ -388,6 +389,9 @@ void TSolvaraForm::BuildPages() {
     auto* salary = new QHBoxLayout;
     Label41 = MakeLabel(TabSheet2, txt::kLabel41);
     edSalary = new QLineEdit(TabSheet2);
+    // Qt cuts a line edit's text at 32,767 characters by default; a pasted salary or
+    // telephone must reach the coding whole, as typed.
+    edSalary->setMaxLength(std::numeric_limits<int>::max());
     edSalary->setAccessibleName(Label41->text());
     Label41->setBuddy(edSalary);
     salary->addWidget(Label41);
@@ -436,6 +440,7 @@ void TSolvaraForm::BuildPages() {
     auto* telephone = new QHBoxLayout;
     Label11 = MakeLabel(TabSheet3, txt::kLabel11);
     edTelephone = new QLineEdit(TabSheet3);
+    edTelephone->setMaxLength(std::numeric_limits<int>::max());
     edTelephone->setAccessibleName(Label11->text());
     Label11->setBuddy(edTelephone);
     telephone->addWidget(Label11);
