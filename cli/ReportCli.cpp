@@ -178,17 +178,17 @@ const std::vector<KeySpec>& Keys() {
   return keys;
 }
 
-std::string Accepted(const KeySpec& spec) {
-  switch (spec.kind) {
+std::string Accepted(const KeySpec& keySpec) {
+  switch (keySpec.kind) {
     case Kind::Number:
-      return std::to_string(spec.low) + " ... " + std::to_string(spec.high);
+      return std::to_string(keySpec.low) + " ... " + std::to_string(keySpec.high);
     case Kind::Text:
       return "any text";
     case Kind::Words:
       break;
   }
   std::string list;
-  for (const Word& word : spec.words) {
+  for (const Word& word : keySpec.words) {
     if (!list.empty())
       list += ", ";
     list += word.word;
@@ -198,10 +198,10 @@ std::string Accepted(const KeySpec& spec) {
 
 std::string KeyList() {
   std::string list;
-  for (const KeySpec& spec : Keys()) {
+  for (const KeySpec& keySpec : Keys()) {
     if (!list.empty())
       list += ", ";
-    list += spec.key;
+    list += keySpec.key;
   }
   return list;
 }
@@ -212,17 +212,17 @@ std::string HelpText() {
   const std::string heading[3] = {"key", "values", "start state"};
   size_t keyWidth = heading[0].size();
   size_t valuesWidth = heading[1].size();
-  for (const KeySpec& spec : Keys()) {
-    keyWidth = std::max(keyWidth, std::string(spec.key).size());
-    valuesWidth = std::max(valuesWidth, Accepted(spec).size());
+  for (const KeySpec& keySpec : Keys()) {
+    keyWidth = std::max(keyWidth, std::string(keySpec.key).size());
+    valuesWidth = std::max(valuesWidth, Accepted(keySpec).size());
   }
   auto row = [&](const std::string& key, const std::string& values, const std::string& start) {
     text += "  " + key + std::string(keyWidth - key.size() + 2, ' ') + values +
             std::string(valuesWidth - values.size() + 2, ' ') + start + "\n";
   };
   row(heading[0], heading[1], heading[2]);
-  for (const KeySpec& spec : Keys())
-    row(spec.key, Accepted(spec), spec.start);
+  for (const KeySpec& keySpec : Keys())
+    row(keySpec.key, Accepted(keySpec), keySpec.start);
   text +=
       "\nThe occupation is an entry of this list; job-years counts only for the entries\n"
       "marked *:\n";
@@ -356,12 +356,12 @@ std::optional<CliOutcome> ReadAnswers(const std::vector<std::string>& pairs, TAn
     }
     const std::string key = arg.substr(0, equals);
     const std::string value = arg.substr(equals + 1);
-    const KeySpec* spec = nullptr;
+    const KeySpec* keySpec = nullptr;
     for (const KeySpec& candidate : Keys()) {
       if (key == candidate.key)
-        spec = &candidate;
+        keySpec = &candidate;
     }
-    if (spec == nullptr) {
+    if (keySpec == nullptr) {
       return Failure("unknown key in argument " + Quoted(arg) + "; keys: " + KeyList());
     }
     if (!given.insert(key).second) {
@@ -369,15 +369,15 @@ std::optional<CliOutcome> ReadAnswers(const std::vector<std::string>& pairs, TAn
     }
     int32_t number = 0;
     bool ok = true;
-    switch (spec->kind) {
+    switch (keySpec->kind) {
       case Kind::Number:
-        ok = ReadNumber(value, spec->low, spec->high, number);
+        ok = ReadNumber(value, keySpec->low, keySpec->high, number);
         break;
       case Kind::Text:
         break;
       case Kind::Words:
         ok = false;
-        for (const Word& word : spec->words) {
+        for (const Word& word : keySpec->words) {
           if (value == word.word) {
             number = word.code;
             ok = true;
@@ -386,10 +386,10 @@ std::optional<CliOutcome> ReadAnswers(const std::vector<std::string>& pairs, TAn
         break;
     }
     if (!ok) {
-      return Failure("bad value in argument " + Quoted(arg) + "; " + spec->key +
-                     " accepts: " + Accepted(*spec));
+      return Failure("bad value in argument " + Quoted(arg) + "; " + keySpec->key +
+                     " accepts: " + Accepted(*keySpec));
     }
-    spec->store(answers, number, value);
+    keySpec->store(answers, number, value);
   }
   return std::nullopt;
 }

@@ -13,7 +13,9 @@ MessagePresenter& Presenter() {
 }
 }  // namespace
 
-void SetMessagePresenter(MessagePresenter presenter) { Presenter() = std::move(presenter); }
+void SetMessagePresenter(MessagePresenter presenter) {
+  Presenter() = std::move(presenter);
+}
 
 void ShowMessage(QWidget* parent, BoxKind kind, const QString& text) {
   if (Presenter()) {
