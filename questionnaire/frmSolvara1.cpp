@@ -35,6 +35,24 @@ namespace solvara {
 
 namespace {
 
+// A list with one choice that, once made, can be changed but not taken back: Qt's
+// single selection lets Ctrl+click or Ctrl+Space clear it, which would silently drop
+// the occupation (and the years-in-job question) from the answers.
+class TChoiceList : public QListWidget {
+ public:
+  using QListWidget::QListWidget;
+
+ protected:
+  QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                       const QEvent* event) const override {
+    QItemSelectionModel::SelectionFlags flags = QListWidget::selectionCommand(index, event);
+    if (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)) {
+      return index.isValid() ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::NoUpdate;
+    }
+    return flags;
+  }
+};
+
 // Every text this page shows, in one place.
 namespace txt {
 const char* const kTabs[] = {"Introduction ", "About You ",     "Address ", "Occupation ",
@@ -461,7 +479,7 @@ void TSolvaraForm::BuildPages() {
     Label17 = MakeLabel(TabSheet4, txt::kLabel17);
     v->addWidget(Label16);
     v->addWidget(Label17);
-    lbOccupation = new QListWidget(TabSheet4);
+    lbOccupation = new TChoiceList(TabSheet4);
     lbOccupation->setSelectionMode(QAbstractItemView::SingleSelection);
     lbOccupation->setAccessibleName(Label17->text());
     Label17->setBuddy(lbOccupation);
