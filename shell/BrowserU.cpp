@@ -61,19 +61,16 @@ bool IsWebAddress(const QUrl& url) {
   return scheme == QLatin1String("http") || scheme == QLatin1String("https");
 }
 
+// The HTML area is the view of a TWebBrowser with everything inside it: the viewport
+// and the view's own scroll bars, whose menus would otherwise still open over it.
 bool IsHtmlArea(QObject* watched) {
-  auto* widget = qobject_cast<QWidget*>(watched);
-  if (widget == nullptr) {
-    return false;
-  }
-  auto* view = qobject_cast<QTextBrowser*>(widget);
-  if (view == nullptr) {
-    view = qobject_cast<QTextBrowser*>(widget->parentWidget());
-    if (view == nullptr || view->viewport() != widget) {
-      return false;
+  for (auto* widget = qobject_cast<QWidget*>(watched); widget != nullptr && !widget->isWindow();
+       widget = widget->parentWidget()) {
+    if (qobject_cast<QTextBrowser*>(widget) != nullptr) {
+      return qobject_cast<TWebBrowser*>(widget->parentWidget()) != nullptr;
     }
   }
-  return qobject_cast<TWebBrowser*>(view->parentWidget()) != nullptr;
+  return false;
 }
 
 }  // namespace
