@@ -26,12 +26,7 @@ endif()
 if(SOLVARA_GUI)
   install(TARGETS solvara RUNTIME DESTINATION ${SOLVARA_INSTALL_PROGRAMDIR})
 
-  set(_help ${CMAKE_SOURCE_DIR}/resources/help.htm)
-  if(EXISTS ${_help})
-    install(FILES ${_help} DESTINATION ${SOLVARA_INSTALL_PROGRAMDIR})
-  else()
-    message(WARNING "resources/help.htm is missing: the installed program will have no help page")
-  endif()
+  install(FILES ${CMAKE_SOURCE_DIR}/resources/help.htm DESTINATION ${SOLVARA_INSTALL_PROGRAMDIR})
 
   # A relative link, made once in the build tree and installed as a link, keeps
   # the installed tree relocatable and works the same under DESTDIR and CPack.

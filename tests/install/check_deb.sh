@@ -46,10 +46,12 @@ declared() { tr ',' '\n' <<<"$depends" | awk '{ print $1 }' | grep -qxF "$1"; }
 for pkg in qt6-qpa-plugins fonts-dejavu-core; do
   declared "$pkg" || fail "Depends lacks $pkg"
 done
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 for exe in "$extract"/usr/lib/solvara/solvara "$extract"/usr/bin/solvara-report; do
   [ -f "$exe" ] || continue
   for lib in $(readelf -d "$exe" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
-    owner=$(dpkg-query -S "*/$lib" 2>/dev/null | head -n1 | cut -d: -f1)
+    # The library of our own architecture: other copies (lib32, say) may come first.
+    owner=$(dpkg-query -S "*/$multiarch/$lib" 2>/dev/null | head -n1 | cut -d: -f1)
     if [ -z "$owner" ]; then
       fail "no installed package provides $lib"
     elif ! declared "$owner"; then
