@@ -15,6 +15,7 @@
 #include <QTextBrowser>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "questionnaire/frmSolvara1.h"
