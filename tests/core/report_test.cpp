@@ -1,12 +1,12 @@
-// The analysis of a scored card and the two forms of the report document. Whole
-// documents for real answers are compared in tests/cli.
+// The coding of the answers, the analysis of a scored card, the report document and
+// solvara-report run in-process. Whole documents are compared in tests/cli.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <climits>
-#include <string>
-#include <vector>
+#include <tuple>
 
+#include "cli/ReportCli.h"
 #include "report/ReportText.h"
 
 namespace solvara {
@@ -14,173 +14,246 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-const std::string kAccepted =
-    "It is expected that you would be <font color=\"#00FF00\"><b>accepted</b></font> for a loan "
-    "or credit card.<br>";
-const std::string kDeclined =
-    "It is expected that you would be <font color=\"#FF0000\"><b>declined</b></font> a loan or "
-    "credit card.<br><br>";
-
-std::string LimitLine(const std::string& limit) {
-  return "If it were a credit card application, your credit limit would be set at " + limit +
-         ".<br>";
+// The coded lists as "Name=Value " pairs in order, then the monthly income. The lists
+// and the income start out stale: the coding must replace them, not add to them.
+std::string Coded(const TAnswers& answers) {
+  Lines names{"stale"}, values{"stale", "stale"};
+  int32_t income = 4321;
+  BuildUpValues(answers, names, values, income);
+  std::string out;
+  for (size_t i = 0; i < std::max(names.size(), values.size()); ++i)
+    out += names.at(i) + "=" + values.at(i) + " ";
+  return out + "income=" + std::to_string(income);
 }
 
-// Paragraphs are recognised by their heading and the first words after it.
-std::string Para(const std::string& heading, const std::string& start) {
-  return "<h2>" + heading + "</h2>" + start;
-}
-bool Is(const std::string& line, const std::string& para) {
-  return line.rfind(para, 0) == 0;
+const std::string kStart =
+    "Age=1801 MaritalStatus=S TimeAtAddress=001 HomeTelephone=N ChargeCardAccountsHeld=0 ";
+
+TEST(AnswerCoding, OccupationCodesAndTheYearsInJobQuestion) {
+  const char* const codes[] = {"1",  "2",  "3",  "4",  "5",  "6",  "7",  "8",  "9",  "11",
+                               "12", "13", "14", "16", "21", "22", "23", "24", "25", "26",
+                               "31", "32", "33", "41", "42", "43", "44", "45", "0"};
+  ASSERT_EQ(OccupationTexts().size(), std::size(codes));
+  EXPECT_EQ(OccupationTexts()[7], "Unemployed");
+  for (int32_t entry = -2; entry <= 29; ++entry) {
+    TAnswers a;
+    a.Occupation = entry;
+    a.YearsInJob = 10;
+    const bool listed = entry >= 0 && entry <= 28;
+    const bool job = listed && entry != 0 && entry != 1 && entry != 2 && entry != 3 && entry != 7;
+    EXPECT_EQ(YearsInJobEnabled(entry), job) << entry;
+    const std::string coded = (listed ? "Occupation=" + std::string(codes[entry]) + " " : "") +
+                              (job ? "TimeInJob=1001 " : "") + "ChargeCardAccountsHeld=0";
+    EXPECT_NE(Coded(a).find("HomeTelephone=N " + coded), std::string::npos) << entry;
+  }
 }
 
-TCCScore Card(int32_t total, Lines positive = {}, Lines negative = {}) {
+TEST(AnswerCoding, SalaryAsPeopleTypeIt) {
+  // clang-format off
+  const std::pair<const char*, int32_t> cases[] = {  // -1: no entry; "" is the start state
+      {"", -1}, {"\u00A325,000.99", 2083}, {"25 000", 2083}, {"$30000", 2500},
+      {"30000\u20AC", 2500}, {"\u00A3\u20AC$ 1,200", 100}, {"12.000", 1}, {"11", 0},
+      {"2147483647", 178956970}, {".99", -1}, {"25k", -1}, {"-5000", -1}, {"2147483648", -1},
+      // Only whole UTF-8 currency signs go: a lone Windows-1252 pound byte, characters
+      // that merely end in a sign's last byte, a broken euro sign and other currencies
+      // stay and make the amount unreadable.
+      {"\xA3 1200", -1}, {"1200\u00E3", -1}, {"1200\u012C", -1}, {"\xE2\x82 1200", -1},
+      {"\u00A5 1200", -1}};
+  // clang-format on
+  for (const auto& [salary, monthly] : cases) {
+    TAnswers a;
+    a.Salary = salary;
+    const std::string n = std::to_string(monthly);
+    EXPECT_EQ(Coded(a),
+              kStart + (monthly < 0 ? "income=0" : "MonthlyNetIncome=" + n + " income=" + n))
+        << salary;
+  }
+}
+
+Lines Analysed(int32_t total, int32_t income, Lines positive = {}, Lines negative = {}) {
   TCCScore card;
   card.TotalScore = total;
   card.PositiveReasons = std::move(positive);
   card.NegativeReasons = std::move(negative);
-  return card;
+  return AnalyseWhy(card, income);
 }
 
-// The paragraphs only, each cut to the length of the expected one for comparison.
-Lines Paragraphs(Lines positive, Lines negative, const Lines& expected) {
-  TCCScore card = Card(700, std::move(positive), std::move(negative));
-  Lines lines = AnalyseWhy(card, 0);
-  lines.erase(lines.begin(), lines.begin() + 3);
-  for (size_t i = 0; i < lines.size() && i < expected.size(); ++i) {
-    if (Is(lines[i], expected[i]))
-      lines[i] = expected[i];
-  }
-  return lines;
+// The paragraphs follow the three opening lines in order, each as "<h2>" + its start.
+void ExpectParagraphs(const Lines& positive, const Lines& negative, const Lines& starts) {
+  const Lines lines = Analysed(700, 0, positive, negative);
+  ASSERT_EQ(lines.size(), 3 + starts.size()) << testing::PrintToString(lines);
+  for (size_t i = 0; i < starts.size(); ++i)
+    EXPECT_EQ(lines[3 + i].rfind("<h2>" + starts[i], 0), 0u) << lines[3 + i];
 }
 
-const std::string P1 = Para("Age", "Your age has helped"), P2 = Para("Time at address", "The"),
-                  P4 = Para("Address", "Being a home owner"), P5 = Para("Address", "Living"),
-                  P6 = Para("Cheque Card", "Having"), P7 = Para("VISA Card", "Having"),
-                  P8 = Para("Access or Mastercard", "Having"), P9 = Para("Time in job", "Hav"),
-                  P10 = Para("Live credit accounts", "So"),
-                  P11 = Para("Settled credit accounts", "Settling"),
-                  N1 = Para("Age", "Your age has reduced your credit score considerably"),
-                  N2 = Para("Age", "Your age has reduced your credit score slightly"),
-                  N3 = Para("Address", "Local Authority"),
-                  N4 = Para("Occupation", "Being unemployed"),
-                  N4b = "<h2>Occupation</h2>Your occupation has reduced your rating<br>",
-                  N5 = Para("Home telephone", "Your did not"), N6 = Para("Default Accounts", "Def"),
-                  N7 = Para("CCJs", "County"), N8 = Para("Charge cards held", "Holding");
-
-TEST(Report, DecisionAndRatingChangeExactlyAtTheirBounds) {
-  const char* const poorest =
-      "<b>Very poor.</b> You will have difficuly borrowing from reputable institutions.";
-  const char* const slightly =
-      "<b>Slightly poor</b> but small improvements will make a difference.";
-  const char* const acceptable =
-      "<b>Acceptable</b> but you may still be turned down by some institutions.";
-  const char* const noProblems =
-      "<b>Very good.</b> You should not have any problems getting credit.";
-  const char* const extremely =
-      "<b>Extremely good.</b> You should not have any problems getting credit.";
-  const char* const excellent = "<b>Excellent.</b> You are in the highest category.";
+TEST(Report, DecisionRatingAndCreditLimitLines) {
+  const std::string
+      set = "If it were a credit card application, your credit limit would be set at ",
+      none = "Your credit limit could not be estimated as your salary was not entered.<br>";
   // clang-format off
-  const std::pair<int32_t, const char*> cases[] = {
-      {INT32_MIN, poorest},  {722, poorest},    {723, "<b>Very poor.</b>"},
-      {765, "<b>Very poor.</b>"}, {766, slightly}, {820, slightly},  {821, acceptable},
-      {860, acceptable},     {861, "<b>Good.</b>"}, {900, "<b>Good.</b>"},
-      {901, "<b>Very good.</b>"}, {941, "<b>Very good.</b>"},    {942, noProblems},
-      {976, noProblems},     {977, extremely},  {1030, extremely}, {1031, excellent},
-      {INT32_MAX, excellent}};
+  const std::pair<int32_t, std::string> ratings[] = {  // from their lowest score on
+      {INT32_MIN,
+       "<b>Very poor.</b> You will have difficuly borrowing from reputable institutions."},
+      {723, "<b>Very poor.</b>"},
+      {766, "<b>Slightly poor</b> but small improvements will make a difference."},
+      {821, "<b>Acceptable</b> but you may still be turned down by some institutions."},
+      {861, "<b>Good.</b>"}, {901, "<b>Very good.</b>"},
+      {942, "<b>Very good.</b> You should not have any problems getting credit."},
+      {977, "<b>Extremely good.</b> You should not have any problems getting credit."},
+      {1031, "<b>Excellent.</b> You are in the highest category."}};
+  const std::tuple<int32_t, int32_t, std::string> limits[] = {{821, 0, none},
+      {821, INT32_MIN, none}, {821, 1, set + "1000.<br>"}, {901, INT32_MAX, set + "3000.<br>"},
+      {820, 1500, set + "0.<br>"}};
   // clang-format on
-  for (const auto& [total, rating] : cases) {
-    TCCScore card = Card(total);
-    const Lines lines = AnalyseWhy(card, 0);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], total >= 821 ? kAccepted : kDeclined) << total;
-    EXPECT_EQ(lines[1], "Your rating is considered to be :<br>" + std::string(rating) + "<br><br>");
+  for (size_t i = 0; i < std::size(ratings); ++i) {
+    const int32_t last = i + 1 < std::size(ratings) ? ratings[i + 1].first - 1 : INT32_MAX;
+    for (const int32_t total : {ratings[i].first, last}) {
+      const Lines lines = Analysed(total, 0);
+      ASSERT_EQ(lines.size(), 3u);
+      EXPECT_EQ(lines[0], total >= 821 ? "It is expected that you would be <font color=\"#00FF00\">"
+                                         "<b>accepted</b></font> for a loan or credit card.<br>"
+                                       : "It is expected that you would be <font color=\"#FF0000\">"
+                                         "<b>declined</b></font> a loan or credit card.<br><br>")
+          << total;
+      EXPECT_EQ(lines[1], "Your rating is considered to be :<br>" + ratings[i].second + "<br><br>");
+    }
   }
+  for (const auto& [total, income, line] : limits)
+    EXPECT_EQ(Analysed(total, income)[2], line) << total << " " << income;
 }
 
-TEST(Report, CreditLimitLine) {
-  const std::string none =
-      "Your credit limit could not be estimated as your salary was not entered.<br>";
-  TCCScore accepted = Card(821);
-  EXPECT_EQ(AnalyseWhy(accepted, 0)[2], none);
-  EXPECT_EQ(AnalyseWhy(accepted, INT32_MIN)[2], none);
-  EXPECT_EQ(AnalyseWhy(accepted, 1)[2], LimitLine("1000"));
-  TCCScore good = Card(901);
-  EXPECT_EQ(AnalyseWhy(good, INT32_MAX)[2], LimitLine("3000"));
-  TCCScore declined = Card(820);  // still told its limit, which is 0
-  EXPECT_EQ(AnalyseWhy(declined, 1500)[2], LimitLine("0"));
-}
-
-TEST(ReasonParagraphs, OrderIsByMagnitudeThenNameDescending) {
-  Lines positive = {"00030=ResidentialStatus", "00051=TimeAtAddress",        "00080=Age",
-                    "00075=ChequeCardHeld",    "00030=AccessMastercardHeld", "00030=VisaCardHeld"};
-  Lines negative = {"00-15=HomeTelephone", "0-220=DefaultAccounts", "00-75=ResidentialStatus",
-                    "0-160=CCJS",          "000-5=HomeTelephone",   "00-42=Age"};
-  std::sort(positive.begin(), positive.end());
-  std::sort(negative.begin(), negative.end());
-  // As plain text "0-220" < "00-15" < "000-5": the minus sign must carry no weight.
-  const Lines expected = {P1, P6, P2, P7, P8, N6, N7, N3, N2, N5, N5};
+TEST(Report, ParagraphsByMagnitudeThenNameDescendingWhateverTheInputOrder) {
+  // Each list starts sorted as plain text, where "0-220" < "00-15" < "000-5": the minus
+  // sign must carry no weight.
+  Lines positive = {"00030=AccessMastercardHeld", "00030=ResidentialStatus", "00030=VisaCardHeld",
+                    "00051=TimeAtAddress",        "00075=ChequeCardHeld",    "00080=Age"};
+  Lines negative = {"0-160=CCJS", "0-220=DefaultAccounts",   "00-15=HomeTelephone",
+                    "00-42=Age",  "00-75=ResidentialStatus", "000-5=HomeTelephone"};
   for (int turn = 0; turn < 24; ++turn) {
-    EXPECT_EQ(Paragraphs(positive, negative, expected), expected);
+    ExpectParagraphs(positive, negative,
+                     {"Age</h2>Your age has helped", "Cheque Card</h2>", "Time at address</h2>",
+                      "VISA Card</h2>", "Access or Mastercard</h2>", "Default Accounts</h2>",
+                      "CCJs</h2>", "Address</h2>Local Authority", "Age</h2>Your age has reduced",
+                      "Home telephone</h2>", "Home telephone</h2>"});
     std::next_permutation(positive.begin(), positive.end());
     std::next_permutation(negative.begin(), negative.end());
   }
 }
 
-TEST(ReasonParagraphs, ConditionsOnPoints) {
+TEST(Report, ParagraphConditionsOnPoints) {
+  const std::string age = "Age</h2>Your age has reduced your credit score ";
   // clang-format off
-  const std::pair<std::string, Lines> positives[] = {
-      {"00071=ResidentialStatus", {P4}},      {"00051=ResidentialStatus", {P5}},
-      {"00030=TimeInJob", {P9}},              {"00010=TimeInJob", {}},
-      {"00033=LiveCreditAccounts", {P10}},    {"00025=LiveCreditAccounts", {}},
-      {"00025=SettledCreditAccounts", {P11}}, {"00012=SettledCreditAccounts", {}},
-      {"00015=Occupation", {}},               {"0x1E=TimeInJob", {}},
-      // Names match case-sensitively; an entry without "=" is all name and 0 points.
-      {"00080=age", {}},                      {"Age", {P1}}};
-  const std::pair<std::string, Lines> negatives[] = {
-      {"00-82=Age", {N1}},         {"0-100=Age", {N1}},          {"00-81=Age", {N2}},
-      {"00-42=Age", {N2}},         {"00-33=Age", {}},            {"00-50=Occupation", {N4}},
-      {"00-40=Occupation", {}}, {"00-30=Occupation", {N4b}},  {"abc=CCJS", {N7}},
-      {"00-30=ChargeCardAccountsHeld", {N8}},  {"00-20=ChargeCardAccountsHeld", {}},
-      {"0-170=WorstStatusofLiveAccounts", {}}, {"=", {}},        {"", {}}};
+  const std::tuple<bool, std::string, std::string> cases[] = {  // positive?, entry, paragraph
+      {true, "00071=ResidentialStatus", "Address</h2>Being a home owner"},
+      {true, "00051=ResidentialStatus", "Address</h2>Living with your parents"},
+      {true, "00030=TimeInJob", "Time in job</h2>"}, {true, "00010=TimeInJob", ""},
+      {true, "00033=LiveCreditAccounts", "Live credit accounts</h2>"},
+      {true, "00025=LiveCreditAccounts", ""}, {true, "00012=SettledCreditAccounts", ""},
+      {true, "00025=SettledCreditAccounts", "Settled credit accounts</h2>"},
+      // Names match case-sensitively, points are plain decimals; no "=": all name, 0 points.
+      {true, "00080=age", ""}, {true, "Age", "Age</h2>Your age has helped"},
+      {true, "$1E=TimeInJob", ""}, {true, " 30=TimeInJob", ""}, {false, "00-41=Age", ""},
+      {false, "00-82=Age", age + "considerably"}, {false, "00-81=Age", age + "slightly"},
+      {false, "00-42=Age", age + "slightly"}, {false, "00-40=Occupation", ""},
+      {false, "00-50=Occupation",
+       "Occupation</h2>Being unemployed has reduced your rating considerably<br>"},
+      {false, "00-30=Occupation", "Occupation</h2>Your occupation has reduced your rating<br>"},
+      {false, "abc=CCJS", "CCJs</h2>"}, {false, "00-30=ChargeCardAccountsHeld", "Charge cards"},
+      {false, "00-20=ChargeCardAccountsHeld", ""}, {false, "=", ""}, {false, "", ""}};
   // clang-format on
-  for (const auto& [entry, expected] : positives) {
-    EXPECT_EQ(Paragraphs({entry}, {}, expected), expected) << entry;
-  }
-  for (const auto& [entry, expected] : negatives) {
-    EXPECT_EQ(Paragraphs({}, {entry}, expected), expected) << entry;
+  for (const auto& [positive, entry, paragraph] : cases) {
+    SCOPED_TRACE(entry);
+    ExpectParagraphs(positive ? Lines{entry} : Lines{}, positive ? Lines{} : Lines{entry},
+                     paragraph.empty() ? Lines{} : Lines{paragraph});
   }
 }
 
-TEST(ReasonParagraphs, PointsAreReadWithZerosBeforeTheSign) {
-  // clang-format off
-  const std::pair<const char*, int32_t> cases[] = {
-      {"00080=Age", 80},    {"00-82=Age", -82}, {"0-150=X", -150}, {"000-5=X", -5},
-      {"-12345=X", -12345}, {"00000=X", 0},     {"-2147483648=X", INT32_MIN},
-      {"2147483648=X", 0},  {"00-=X", 0},       {"0--5=X", 0},     {"0x50=X", 0},
-      {"$50=X", 0},         {" 80=X", 0},       {"Age", 0},        {"80=a=b", 80}};
-  // clang-format on
-  for (const auto& [entry, points] : cases)
-    EXPECT_EQ(ReasonPoints(entry), points) << entry;
-}
-
-TEST(ReportDocument, ShownFormDropsEveryCrLfPairButKeepsLoneOnes) {
-  const std::string header = kReportHeader;
-  const std::string footer = kReportFooter;
-  EXPECT_EQ(ShownForm({}), "<HTML><BODY><H1><u>Results</u></H1></BODY></HTML>");
-  EXPECT_EQ(ShownForm({"a\r\nb", "c"}), header + "abc" + footer);
+TEST(ReportDocument, ShownFormHasNoCrLfAndSavedFormEndsEveryLineWithOne) {
+  const std::string header = "<HTML><BODY><H1><u>Results</u></H1>", footer = "</BODY></HTML>";
   // A pair split across two lines meets once they are joined, and removing an inner
-  // pair must not leave a new one behind.
-  EXPECT_EQ(ShownForm({"a\r", "\nb", "\r\r\n\n"}), header + "ab" + footer);
-  // A lone CR or LF is white space to HTML; dropping it would glue words together.
+  // pair must not leave a new one behind. A lone CR or LF is white space to HTML.
+  EXPECT_EQ(ShownForm({"a\r\nb", "c\r", "\nd", "\r\r\n\n"}), header + "abcd" + footer);
   EXPECT_EQ(ShownForm({"a\rb", "c\nd", "\n\r"}), header + "a\rbc\nd\n\r" + footer);
-}
-
-TEST(ReportDocument, SavedFormEndsEveryLineWithCrLf) {
-  const std::string header = kReportHeader;
-  const std::string footer = kReportFooter;
   EXPECT_EQ(SavedForm({}), header + "\r\n" + footer + "\r\n");
   EXPECT_EQ(SavedForm({"one", "a\r\nb"}), header + "\r\none\r\na\r\nb\r\n" + footer + "\r\n");
+}
+
+TEST(ReportCli, EveryChoiceReachesItsCodedEntryInTableOrder) {
+  // Blanks and control characters trim away from a telephone number; a no-break space
+  // (U+00A0) does not.
+  const std::string start = "Age=1801\nMaritalStatus=S\n", none = "MonthlyIncome=0\n",
+                    rest = "TimeAtAddress=001\nHomeTelephone=N\nChargeCardAccountsHeld=0\n";
+  // clang-format off
+  const std::pair<Lines, std::string> runs[] = {{{}, start + rest + none},
+      {{"visa=no", "mastercard=no", "cheque-card=no", "missed-payments=no", "defaults=no", "ccj=no",
+        "settled=no", "electoral=no", "telephone= \r\n\t\x01\x1F", "age=18", "marital=single",
+        "job-years=21", "live-accounts=0", "residential=local-authority"},
+       start + "ResidentialStatus=A\n" + rest + none},
+      {{"age=040", "marital=married", "residential=tenant", "address-years=21", "telephone=x",
+        "occupation=28", "job-years=3", "visa=yes", "mastercard=yes", "cheque-card=yes",
+        "charge-cards=6", "live-accounts=9", "missed-payments=yes", "defaults=yes", "ccj=yes",
+        "settled=1", "electoral=yes", "salary=\u00A325,000.99"},
+       "Age=4001\nMaritalStatus=M\nResidentialStatus=T\nTimeAtAddress=2101\nOccupation=0\n"
+       "TimeInJob=301\nVisaCardHeld=Y\nAccessMastercardHeld=Y\nChequeCardHeld=Y\n"
+       "ChargeCardAccountsHeld=6\nLiveCreditAccounts=9\nWorstStatusofLiveAccounts=2\n"
+       "DefaultAccounts=1\nCCJS=1\nSettledCreditAccounts=1\nNamesMatchingonElectoralRoll=1\n"
+       "MonthlyNetIncome=2083\nMonthlyIncome=2083\n"},
+      {{"marital=divorced", "residential=parents", "defaults=more-than-one", "ccj=more-than-one",
+        "settled=2", "electoral=over-5-years"},
+       "Age=1801\nMaritalStatus=W\nResidentialStatus=P\n" + rest + "DefaultAccounts=2\nCCJS=2\n"
+       "SettledCreditAccounts=2\nNamesMatchingonElectoralRoll=1\nYearsSinceLastRegistered=6\n"
+       + none},
+      {{"marital=other", "residential=other", "settled=more-than-2", "salary=a=b",
+        "telephone=\u00A0"}, "Age=1801\nMaritalStatus=X\nResidentialStatus=X\nTimeAtAddress=001\n"
+       "ChargeCardAccountsHeld=0\nSettledCreditAccounts=3\n" + none},
+      {{"residential=owner", "telephone= 0 "},
+       start + "ResidentialStatus=O\nTimeAtAddress=001\nChargeCardAccountsHeld=0\n" + none}};
+  // clang-format on
+  for (auto [args, coded] : runs) {
+    args.insert(args.begin(), "--codes");
+    EXPECT_EQ(RunReportCli(args).out, coded) << testing::PrintToString(args);
+  }
+}
+
+TEST(ReportCli, DocumentsScoresAndBadInput) {
+  int32_t income = 0;
+  const Lines lines = ReportLinesFor(TAnswers{}, income);
+  EXPECT_EQ(RunReportCli({"age=18"}).out, SavedForm(lines));
+  EXPECT_EQ(RunReportCli({"age=18", "--shown", "salary="}).out, ShownForm(lines));
+  const std::string head =
+      "{\"TotalScore\":834,\"CutOff\":821,\"PositiveReasons\":"
+      "[\"00015=MaritalStatus\"],\"NegativeReasons\":[],\"Errors\":";
+  EXPECT_EQ(RunReportCli({"--score", "MaritalStatus=M", "--income", "1500"}).out,
+            head + "null,\"CreditLimit\":2000}\n");
+  EXPECT_EQ(RunReportCli({"--score", "Age=1800", "Colour=a=b", "MaritalStatus=M"}).out,
+            head + "[\"Error with Colour and a=b, Name not recognised\"],\"CreditLimit\":1000}\n");
+  const CliOutcome bytes = RunReportCli({"--score", "N\xFF\xC3=v\xC0\x80", "Age=\xE2\x82"});
+  EXPECT_NE(bytes.out.find("Error with N\xEF\xBF\xBD"), std::string::npos);  // U+FFFD for them
+  EXPECT_EQ(bytes.out.find_first_of("\xFF\xC3\xC0"), std::string::npos);
+  // clang-format off
+  const std::pair<Lines, std::string> bad[] = {  // and a part of the message
+      {{"colour=blue"}, "colour=blue"}, {{"Age=40"}, "Age=40"}, {{"age=17"}, "18 ... 66"},
+      {{"age="}, "age="}, {{"age=+40"}, "age=+40"}, {{"age=99999999999999"}, "age=99999999999999"},
+      {{"marital=Single"}, "single, married, divorced, other"}, {{"age=40", "age=41"}, "age=41"},
+      {{"age"}, "\"age\""}, {{""}, "\"\""}, {{"--bogus"}, "--bogus"},
+      {{"--shown", "--shown"}, "--shown"}, {{"--shown", "--codes"}, "--codes"},
+      {{"--income", "5"}, "--income"}, {{"--score", "--income"}, "--income"},
+      {{"--score", "--income", "99999999999"}, "99999999999"}, {{"--score", "Age"}, "Age"},
+      {{"--score", "--income", "1", "--income", "2"}, "--income"},
+      {{"line\nbreak=1"}, "line\\x0abreak=1"}, {{"\r\x1b[2J"}, "\\x0d\\x1b[2J"}};
+  // clang-format on
+  for (const auto& [args, named] : bad) {
+    const CliOutcome outcome = RunReportCli(args);
+    SCOPED_TRACE(testing::PrintToString(args) + " " + outcome.err);
+    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err.find_first_of("\r\n"), outcome.err.size() - 1);  // one line
+    EXPECT_NE(outcome.err.find(named), std::string::npos);
+  }
+  const CliOutcome help = RunReportCli({"age=40", "--help", "bogus"});
+  EXPECT_EQ(help.exitCode, 0);
+  for (const char* listed : {"  cheque-card", "  electoral", "over-5-years", "Other White Collar"})
+    EXPECT_NE(help.out.find(listed), std::string::npos) << listed;
 }
 
 }  // namespace

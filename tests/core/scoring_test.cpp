@@ -1,415 +1,258 @@
-// The scorecard engine on small hand-made tables, so that each rule of the scan can be
-// seen on its own.
+// The scorecard engine on small hand-made tables, the credit-card table against one
+// written out by hand, and the engine against a plain copy-and-erase scan.
 #include <gtest/gtest.h>
 
-#include <climits>
-#include <cstdio>
+#include <algorithm>
 #include <random>
-#include <string>
-#include <vector>
+#include <set>
+#include <tuple>
 
-#include "scoring/ScoreU.h"
+#include "scoring/BCCScoreU.h"
 
 namespace solvara {
 namespace {
 
 using Texts = std::vector<std::string>;
+using Rows = std::vector<TScoreRow>;
 
-// Reads the points back out of a reason entry: the zero padding stands before any
-// minus sign, so it is stripped before the number is read.
-long PointsOf(const std::string& entry) {
-  const std::string number = entry.substr(0, entry.find('='));
-  size_t k = 0;
-  while (k + 1 < number.size() && number[k] == '0')
-    ++k;
-  return std::stol(number.substr(k));
-}
-
-long SumOfReasons(const TScore& card) {
-  long sum = 0;
-  for (const auto& e : card.PositiveReasons)
-    sum += PointsOf(e);
-  for (const auto& e : card.NegativeReasons)
-    sum += PointsOf(e);
-  return sum;
-}
-
-// --- the integer of a text ----------------------------------------------------------
-
-TEST(IntegerOfText, ReadsDecimalWithLeadingSpacesAndSign) {
-  EXPECT_EQ(IntegerOfText("12", -7), 12);
-  EXPECT_EQ(IntegerOfText(" 12", -7), 12);
-  EXPECT_EQ(IntegerOfText("   -12", -7), -12);
-  EXPECT_EQ(IntegerOfText("+5", -7), 5);
-  EXPECT_EQ(IntegerOfText("-0", -7), 0);
-  EXPECT_EQ(IntegerOfText("0101", -7), 101);
-  EXPECT_EQ(IntegerOfText("000000000000000000042", -7), 42);
-}
-
-TEST(IntegerOfText, ReadsHexAfterDollarOrZeroX) {
-  EXPECT_EQ(IntegerOfText("$10", -7), 16);
-  EXPECT_EQ(IntegerOfText("0x1f", -7), 31);
-  EXPECT_EQ(IntegerOfText("0X1F", -7), 31);
-  EXPECT_EQ(IntegerOfText("-$A", -7), -10);
-  EXPECT_EQ(IntegerOfText(" 0x0", -7), 0);
-  EXPECT_EQ(IntegerOfText("$7FFFFFFF", -7), INT32_MAX);
-  EXPECT_EQ(IntegerOfText("-0x80000000", -7), INT32_MIN);
-}
-
-TEST(IntegerOfText, HoldsExactlyTheSigned32BitRange) {
-  EXPECT_EQ(IntegerOfText("2147483647", -7), INT32_MAX);
-  EXPECT_EQ(IntegerOfText("-2147483648", -7), INT32_MIN);
-  EXPECT_EQ(IntegerOfText("2147483648", -7), -7);
-  EXPECT_EQ(IntegerOfText("-2147483649", -7), -7);
-  EXPECT_EQ(IntegerOfText("0x80000000", -7), -7);
-  EXPECT_EQ(IntegerOfText("$FFFFFFFF", -7), -7);
-  EXPECT_EQ(IntegerOfText("99999999999999999999999", -7), -7);
-}
-
-TEST(IntegerOfText, AnythingElseYieldsTheDefault) {
-  for (const char* text :
-       {"",    " ",    "-",   "+",   "$",   "0x",  "-$",   "12 ", "1 2", "--1", "+-1",
-        "1e3", "0x-1", "$+1", "x10", "12a", "a12", "\t12", "1.0", "0b1", "$G"}) {
-    EXPECT_EQ(IntegerOfText(text, 4242), 4242) << '"' << text << '"';
-  }
-  EXPECT_EQ(IntegerOfText(std::string("1\0"
-                                      "2",
-                                      3),
-                          4242),
-            4242);
-}
-
-TEST(IntegerOfText, RoundTripsEveryKindOfNumberItIsGiven) {
-  std::mt19937 random(20240601);
-  std::uniform_int_distribution<int32_t> any(INT32_MIN, INT32_MAX);
-  char hex[16];
-  for (int i = 0; i < 20000; ++i) {
-    const int32_t v = any(random);
-    ASSERT_EQ(IntegerOfText(std::to_string(v), 0), v);
-    const unsigned long magnitude = v < 0 ? 0ul - static_cast<long>(v) : static_cast<long>(v);
-    std::snprintf(hex, sizeof hex, "%lx", magnitude);
-    const std::string sign = v < 0 ? "-" : "";
-    ASSERT_EQ(IntegerOfText(sign + "$" + hex, 0), v) << hex;
-    ASSERT_EQ(IntegerOfText(" " + sign + "0x" + hex, 0), v) << hex;
-  }
-}
-
-// --- PosChar ------------------------------------------------------------------------
-
-TEST(PosChar, FindsOneCharacterFromOneBasedStart) {
-  EXPECT_EQ(PosChar("-", "LOW-0100", true, 1), 4);
-  EXPECT_EQ(PosChar("=", "00080=Age", true, 1), 6);
-  EXPECT_EQ(PosChar("-", "00-82=Age", true, 1), 3);
-  EXPECT_EQ(PosChar("a", "abca", true, 2), 4);
-  EXPECT_EQ(PosChar("a", "abca", true, 4), 4);
-  EXPECT_EQ(PosChar("a", "abca", true, 5), 0);
-  EXPECT_EQ(PosChar("z", "abca", true, 1), 0);
-}
-
-TEST(PosChar, RejectsAnythingButOneCharacterAndEmptyText) {
-  EXPECT_EQ(PosChar("ab", "xab", true, 1), 0);
-  EXPECT_EQ(PosChar("", "xab", true, 1), 0);
-  EXPECT_EQ(PosChar("a", "", true, 1), 0);
-  EXPECT_EQ(PosChar("a", "", false, 1), 0);
-}
-
-TEST(PosChar, CaseInsensitiveTriesTheExactCaseEverywhereFirst) {
-  EXPECT_EQ(PosChar("a", "Abca", false, 1), 4);
-  EXPECT_EQ(PosChar("a", "Abc", false, 1), 1);
-  EXPECT_EQ(PosChar("a", "Abc", true, 1), 0);
-  EXPECT_EQ(PosChar("B", "xxbxB", false, 1), 5);
-  EXPECT_EQ(PosChar("B", "xxbxx", false, 1), 3);
-  EXPECT_EQ(PosChar("b", "Bxb", false, 3), 3);
-  EXPECT_EQ(PosChar("b", "Bxx", false, 2), 0);
-  // Only letters have another case: "@" and "`" are 32 apart but are not letters.
-  EXPECT_EQ(PosChar("@", "`", false, 1), 0);
-  EXPECT_EQ(PosChar("[", "{", false, 1), 0);
-}
-
-// --- tables and calculations ---------------------------------------------------------
-
-TEST(TScoreConstruction, AddBandStoresUpperCasedRowsInOrder) {
+TScore Scored(const Rows& rows, const Texts& names, const Texts& values) {
   TScore card;
-  card.AddBand("Age", "Low-0100", 5);
-  card.AddBand("Flag", "y", 1);
-  card.AddBand("Flag", "é", 2);
-  ASSERT_EQ(card.ScorecardRows().size(), 3u);
-  EXPECT_EQ(card.ScorecardRows()[0].Characteristic, "AGE");
-  EXPECT_EQ(card.ScorecardRows()[0].Band, "LOW-0100");
-  EXPECT_EQ(card.ScorecardRows()[0].Points, 5);
-  EXPECT_EQ(card.ScorecardRows()[1].Band, "Y");
-  EXPECT_EQ(card.ScorecardRows()[2].Band, "é");  // plain A to Z upper-casing only
-}
-
-TEST(IsCreditFileCharacteristic, KnowsTheElevenNamesInAnyCase) {
-  for (const char* name :
-       {"LiveCreditAccounts", "DefaultAccounts", "SettledCreditAccounts",
-        "WorstStatusofLiveAccounts", "CCJS", "SearchesL12m", "SearchesL24m",
-        "NamesMatchingonElectoralRoll", "YearsSinceLastRegistered", "WorstStatusonSettledAccounts",
-        "ChargeCardAccountsHeld", "ccjs", "SEARCHESL12M"}) {
-    EXPECT_TRUE(TScore::IsCreditFileCharacteristic(name)) << name;
-  }
-  for (const char* name : {"Age", "", "CCJ", "CCJSX", "HomeTelephone", " CCJS"}) {
-    EXPECT_FALSE(TScore::IsCreditFileCharacteristic(name)) << name;
-  }
-}
-
-class RangeBands : public ::testing::Test {
- protected:
-  void SetUp() override {
-    card.BaseScore = 100;
-    card.AddBand("Age", "Low-0100", 1);
-    card.AddBand("Age", "0101-1711", 2);
-    card.AddBand("Age", "1800-High", -3);
-  }
-  int32_t Score(const std::string& value) {
-    card.PositiveReasons.clear();
-    card.NegativeReasons.clear();
-    card.CalculateScore({"Age"}, {value});
-    return card.TotalScore - card.BaseScore;
-  }
-  TScore card;
-};
-
-TEST_F(RangeBands, EndsAreInclusiveAndOpenEndsStopAtTheRightLimits) {
-  EXPECT_EQ(Score("0100"), 1);
-  EXPECT_EQ(Score("100"), 1);
-  EXPECT_EQ(Score("0101"), 2);
-  EXPECT_EQ(Score("1711"), 2);
-  EXPECT_EQ(Score("1800"), -3);
-  EXPECT_EQ(Score("2147483647"), -3);
-  EXPECT_EQ(Score("-2147483647"), 1);
-  // The open low end is one above INT32_MIN, so the smallest integer fits no band; it
-  // is an integer, so it is ignored without a message.
-  EXPECT_EQ(Score("-2147483648"), 0);
-  EXPECT_EQ(card.Errors, Texts{});
-}
-
-TEST_F(RangeBands, NonIntegerValueIsReadAsZero) {
-  EXPECT_EQ(Score("abc"), 1);
-  EXPECT_EQ(Score(""), 1);
-  EXPECT_EQ(Score("12 "), 1);
-  EXPECT_EQ(Score("$600"), 2);  // hex 1536
-  EXPECT_FALSE(card.Errors.has_value());
-}
-
-TEST(RangeBandEnds, TextThatIsNotAnIntegerCountsAsZero) {
-  TScore card;
-  card.AddBand("A", "x-5", 7);    // 0 to 5
-  card.AddBand("B", "-9", 11);    // empty low end: 0 to 9
-  card.AddBand("C", "2--1", 13);  // high end "-1": matches nothing
-  card.AddBand("D", "low-", 17);  // -2147483647 to 0
-  card.CalculateScore({"A", "B", "C", "D"}, {"0", "9", "0", "-5"});
-  EXPECT_EQ(card.TotalScore, 7 + 11 + 17);
-  card.CalculateScore({"A"}, {"6"});
-  EXPECT_EQ(card.TotalScore, 0);
-  card.CalculateScore({"A", "B"}, {"abc", "-1"});  // a text that is no number reads as 0
-  EXPECT_EQ(card.TotalScore, 7);
-}
-
-TEST(ScanOrder, FirstContainingRangeEndsTheScanButCodeMatchesDoNot) {
-  TScore card;
-  card.AddBand("LiveCreditAccounts", "1", 1);
-  card.AddBand("LiveCreditAccounts", "0-5", 10);
-  card.AddBand("LiveCreditAccounts", "1-9", 100);
-  card.AddBand("LiveCreditAccounts", "1", 1000);
-  card.CalculateScore({"LiveCreditAccounts"}, {"1"});
-  EXPECT_EQ(card.TotalScore, 11);
-  EXPECT_EQ(card.PositiveReasons, (Texts{"00001=LiveCreditAccounts", "00010=LiveCreditAccounts"}));
-}
-
-TEST(ScanOrder, EqualCodeBandsEachCount) {
-  TScore card;
-  card.AddBand("WorstStatusofLiveAccounts", "N", 4);
-  card.AddBand("WorstStatusofLiveAccounts", "X", 8);
-  card.AddBand("WorstStatusofLiveAccounts", "N", 16);
-  card.CalculateScore({"WorstStatusofLiveAccounts"}, {"N"});
-  EXPECT_EQ(card.TotalScore, 20);
-  EXPECT_EQ(card.PositiveReasons.size(), 2u);
-}
-
-TEST(ScanOrder, CodeBandsCompareCaseSensitivelyNamesDoNot) {
-  TScore card;
-  card.AddBand("Flag", "y", 5);
-  card.CalculateScore({"flag"}, {"Y"});
-  EXPECT_EQ(card.TotalScore, 5);
-  EXPECT_EQ(card.PositiveReasons, (Texts{"00005=flag"}));
-  card.CalculateScore({"FLAG"}, {"y"});
-  EXPECT_EQ(card.TotalScore, 0);
-  ASSERT_TRUE(card.Errors.has_value());
-  EXPECT_EQ(*card.Errors, (Texts{"Error with FLAG and y, Name not recognised"}));
-}
-
-TEST(ScanOrder, EmptyValueMatchesAnEmptyCodeOrARangeHoldingZeroElseErrs) {
-  TScore card;
-  card.AddBand("Phone", "", -15);
-  card.AddBand("Job", "Low-0", 3);
-  card.AddBand("Job", "1-9", 4);
-  card.AddBand("Status", "A", 9);
-  card.CalculateScore({"Phone", "Job"}, {"", ""});
-  EXPECT_EQ(card.TotalScore, -12);
-  EXPECT_FALSE(card.Errors.has_value());
-  card.CalculateScore({"Status"}, {""});
-  EXPECT_EQ(card.Errors, Texts{"Error with Status and , Name not recognised"});
-}
-
-TEST(WorkingCopy, ApplicationRowsAreUsedUpButCreditFileRowsAreNot) {
-  TScore card;
-  card.AddBand("Marital", "M", 15);
-  card.AddBand("Marital", "S", 1);
-  card.AddBand("Age", "Low-9", 1);
-  card.AddBand("Age", "10-19", 2);
-  card.AddBand("Age", "20-29", 4);
-  card.AddBand("CCJS", "T", 0);
-  card.AddBand("CCJS", "1", 8);
-  card.AddBand("CCJS", "2-9", 16);
-  const std::vector<TScoreRow> before = card.ScorecardRows();
-
-  // Taken from the last entry down: Age 15 leaves "10-19" and "20-29", so Age 25 still
-  // scores, while the first Age 5 finds only bands above it and is ignored.
-  card.CalculateScore({"Age", "Age", "Age"}, {"5", "25", "15"});
-  EXPECT_EQ(card.TotalScore, 6);
-
-  // Code bands are all used up by the first answer: the repeat with an integer value is
-  // ignored, the repeat with a letter ends the calculation.
-  card.CalculateScore({"Marital", "Marital"}, {"7", "M"});
-  EXPECT_EQ(card.TotalScore, 15);
-  card.CalculateScore({"Marital", "Marital"}, {"S", "M"});
-  EXPECT_EQ(card.TotalScore, 15);
-  EXPECT_EQ(card.Errors, Texts{"Error with Marital and S, Name not recognised"});
-
-  card.CalculateScore({"CCJS", "ccjs", "CCJS"}, {"1", "3", "1"});
-  EXPECT_EQ(card.TotalScore, 32);
-
-  // Every calculation starts from the full table again.
-  card.CalculateScore({"Age"}, {"5"});
-  EXPECT_EQ(card.TotalScore, 1);
-  const std::vector<TScoreRow>& after = card.ScorecardRows();
-  ASSERT_EQ(after.size(), before.size());
-  for (size_t i = 0; i < after.size(); ++i) {
-    EXPECT_EQ(after[i].Characteristic, before[i].Characteristic);
-    EXPECT_EQ(after[i].Band, before[i].Band);
-    EXPECT_EQ(after[i].Points, before[i].Points);
-  }
-}
-
-TEST(WorkingCopy, RowsOfANameAddedApartAreFoundAfterTheFirstBlockIsUsedUp) {
-  TScore card;
-  card.AddBand("Kind", "A", 1);
-  card.AddBand("Other", "A", 2);
-  card.AddBand("Kind", "A", 4);
-  card.CalculateScore({"Kind", "Kind"}, {"A", "A"});
-  EXPECT_EQ(card.TotalScore, 5);
-}
-
-TEST(Failures, UnplaceableTextEndsTheCalculationAtOnce) {
-  TScore card;
-  card.BaseScore = 50;
-  card.AddBand("Age", "Low-99", 5);
-  card.AddBand("Marital", "M", 15);
-  card.CalculateScore({"Age", "Unknown", "Marital"}, {"1", "abc", "M"});
-  EXPECT_EQ(card.TotalScore, 65);
-  EXPECT_EQ(card.PositiveReasons, (Texts{"00015=Marital"}));
-  ASSERT_TRUE(card.Errors.has_value());
-  EXPECT_EQ(*card.Errors, (Texts{"Error with Unknown and abc, Name not recognised"}));
-}
-
-TEST(Failures, IntegerValuesThatPlaceNowhereAreIgnored) {
-  TScore card;
-  card.AddBand("Marital", "M", 15);
-  card.CalculateScore({"Marital", "Unknown", "Other"}, {"M", "12", "-2147483648"});
-  EXPECT_EQ(card.TotalScore, 15);
-  EXPECT_EQ(card.Errors, Texts{});
-  // The largest integer doubles as the "not a number" marker.
-  card.CalculateScore({"Unknown"}, {"2147483647"});
-  card.CalculateScore({"Unknown"}, {"$7FFFFFFF"});
-  EXPECT_EQ(card.Errors, (Texts{"Error with Unknown and 2147483647, Name not recognised",
-                                "Error with Unknown and $7FFFFFFF, Name not recognised"}));
-}
-
-TEST(Failures, EmptyOrUnevenListsScoreOnlyWhatPairsUp) {
-  TScore card;
-  card.BaseScore = 819;
-  card.AddBand("Marital", "M", 15);
-  card.AddBand("Phone", "N", -15);
-  card.CalculateScore({}, {});
-  EXPECT_EQ(card.TotalScore, 819);
-  EXPECT_FALSE(card.Errors.has_value());
-  EXPECT_TRUE(card.PositiveReasons.empty());
-  card.CalculateScore({"Marital", "Phone", "Unknown"}, {"M"});
-  EXPECT_EQ(card.TotalScore, 834);
-  card.CalculateScore({"Phone"}, {"N", "x", "y"});
-  EXPECT_EQ(card.TotalScore, 804);
-  card.CalculateScore({}, {"x"});
-  card.CalculateScore({"x"}, {});
-  EXPECT_EQ(card.TotalScore, 819);
-  EXPECT_FALSE(card.Errors.has_value());
-}
-
-TEST(Reasons, ArePaddedToFiveAndKeepTheCallersName) {
-  const std::vector<std::pair<int32_t, std::string>> cases = {{80, "00080=Age"},
-                                                              {15, "00015=Age"},
-                                                              {-82, "00-82=Age"},
-                                                              {-150, "0-150=Age"},
-                                                              {-5, "000-5=Age"},
-                                                              {12345, "12345=Age"},
-                                                              {-12345, "-12345=Age"},
-                                                              {1, "00001=Age"},
-                                                              {INT32_MAX, "2147483647=Age"},
-                                                              {INT32_MIN, "-2147483648=Age"}};
-  for (const auto& [points, entry] : cases) {
-    TScore card;
-    card.AddBand("AGE", "Low-High", points);
-    card.CalculateScore({"Age"}, {"1"});
-    const Texts& list = points < 0 ? card.NegativeReasons : card.PositiveReasons;
-    const Texts& other = points < 0 ? card.PositiveReasons : card.NegativeReasons;
-    ASSERT_EQ(list, (Texts{entry}));
-    EXPECT_TRUE(other.empty());
-    EXPECT_EQ(PointsOf(entry), points);
-  }
-  TScore zero;
-  zero.AddBand("Age", "Low-High", 0);
-  zero.CalculateScore({"Age"}, {"1"});
-  EXPECT_TRUE(zero.PositiveReasons.empty() && zero.NegativeReasons.empty());
-  EXPECT_FALSE(zero.Errors.has_value());
-}
-
-TEST(Reasons, RepeatedCalculationsAppendButTotalStaysTheSame) {
-  TScore card;
-  card.BaseScore = 10;
-  card.AddBand("Up", "Y", 3);
-  card.AddBand("Down", "Y", -2);
-  const Texts names{"Bad", "Up", "Down"};
-  const Texts values{"?", "Y", "Y"};
+  for (const TScoreRow& row : rows)
+    card.AddBand(row.Characteristic, row.Band, row.Points);
   card.CalculateScore(names, values);
+  return card;
+}
+
+TEST(IntegerOfText, DecimalOrHexWithinThirtyTwoBitsElseTheDefault) {
+  // clang-format off
+  const std::pair<std::string, int32_t> cases[] = {
+      {"12", 12}, {"   -12", -12}, {"+5", 5}, {"000000000000000000042", 42}, {"$10", 16},
+      {"0x1f", 31}, {"-$A", -10}, {" 0x0", 0}, {"0X12345678", 0x12345678}, {"$9abcdef", 0x9abcdef},
+      {"-0xABCDEF", -0xabcdef}, {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN},
+      {"$7FFFFFFF", INT32_MAX}, {"-0x80000000", INT32_MIN}, {"2147483648", -7},
+      {"-2147483649", -7}, {"0x80000000", -7}, {"99999999999999999999999", -7}, {"", -7},
+      {" ", -7}, {"-", -7}, {"$", -7}, {"0x", -7}, {"-$", -7}, {"12 ", -7}, {"1 2", -7},
+      {"--1", -7}, {"1e3", -7}, {"0x-1", -7}, {"$+1", -7}, {"12a", -7}, {"\t12", -7}, {"1.0", -7},
+      {"$G", -7}, {"0xg", -7}, {std::string("1\0" "2", 3), -7}};
+  // clang-format on
+  for (const auto& [text, expected] : cases)
+    EXPECT_EQ(IntegerOfText(text, -7), expected) << '"' << text << '"';
+}
+
+TEST(PosChar, OneCharacterFromOneBasedStartExactCaseEverywhereFirst) {
+  // clang-format off
+  const std::tuple<const char*, const char*, bool, int32_t, int32_t> cases[] = {
+      {"-", "LOW-0100", true, 1, 4}, {"=", "00-82=Age", true, 1, 6}, {"a", "abca", true, 2, 4},
+      {"a", "abca", true, 5, 0}, {"ab", "xab", true, 1, 0}, {"", "xab", true, 1, 0},
+      {"a", "", false, 1, 0}, {"a", "Abca", false, 1, 4}, {"a", "Abc", false, 1, 1},
+      {"a", "Abc", true, 1, 0}, {"B", "xxbxB", false, 1, 5}, {"b", "Bxb", false, 3, 3},
+      {"b", "Bxx", false, 2, 0}, {"@", "`", false, 1, 0}, {"[", "{", false, 1, 0}};
+  // clang-format on
+  for (const auto& [sub, s, caseSensitive, start, expected] : cases)
+    EXPECT_EQ(PosChar(sub, s, caseSensitive, start), expected) << sub << " in " << s;
+}
+
+TEST(CalculateScore, ScanRulesErrorsAndStops) {
+  const std::optional<Texts> clean, none = Texts{};  // no list; a list without messages
+  const auto error = [](const std::string& name, const std::string& value) {
+    return Texts{"Error with " + name + " and " + value + ", Name not recognised"};
+  };
+  // clang-format off
+  const Rows rows = {{"R", "Low-0100", 1}, {"R", "0101-1711", 2}, {"R", "1800-High", -3},
+      {"A", "x-5", 7}, {"B", "-9", 11}, {"C", "2--1", 13}, {"D", "low-", 17}, {"Flag", "y", 5},
+      {"L", "1", 1}, {"L", "0-5", 10}, {"L", "1-9", 100}, {"L", "1", 1000}, {"Dup", "N", 4},
+      {"Dup", "X", 8}, {"Dup", "N", 16}, {"Phone", "", -15}, {"Job", "Low-0", 3}, {"Job", "1-9", 4},
+      {"Marital", "M", 15}, {"Marital", "S", 1}, {"Years", "Low-9", 1}, {"Years", "10-19", 2},
+      {"Years", "20-29", 4}, {"CCJS", "T", 0}, {"CCJS", "1", 8}, {"CCJS", "2-9", 16},
+      {"Kind", "A", 1}, {"Other", "A", 2}, {"Kind", "A", 4}, {"Kind", "B", 8},
+      {"SearchesL24m", "1", INT32_MAX}};
+  const std::tuple<Texts, Texts, int32_t, std::optional<Texts>> cases[] = {
+      // Inclusive ends; LOW stops one short of INT32_MIN; a value or an end that is no
+      // integer reads as 0.
+      {{"R"}, {"0100"}, 1, clean}, {{"R"}, {"100"}, 1, clean}, {{"R"}, {"0101"}, 2, clean},
+      {{"R"}, {"1711"}, 2, clean}, {{"R"}, {"1800"}, -3, clean}, {{"R"}, {"2147483647"}, -3, clean},
+      {{"R"}, {"-2147483647"}, 1, clean}, {{"R"}, {"-2147483648"}, 0, none},
+      {{"R"}, {"abc"}, 1, clean}, {{"R"}, {""}, 1, clean}, {{"R"}, {"$600"}, 2, clean},
+      {{"A", "B"}, {"abc", "-1"}, 7, none}, {{"A", "B", "C", "D"}, {"0", "9", "0", "-5"}, 35, none},
+      // The first range holding the number ends the scan; code matches do not, and every
+      // equal code band counts. Codes compare byte for byte, names ignore case.
+      {{"L"}, {"1"}, 11, clean}, {{"dup"}, {"N"}, 20, clean},
+      {{"flag"}, {"Y"}, 5, clean}, {{"FLAG"}, {"y"}, 0, error("FLAG", "y")},
+      {{"Phone", "Job"}, {"", ""}, -12, clean}, {{"Marital"}, {""}, 0, error("Marital", "")},
+      // Application rows leave the working copy as the scan passes them, credit-file rows
+      // stay; answers are taken from the last one down, and an error stops the rest.
+      {{"Years", "Years", "Years"}, {"5", "25", "15"}, 6, none},
+      {{"Marital", "Marital"}, {"7", "M"}, 15, none},
+      {{"Job", "Marital", "Marital"}, {"1", "S", "M"}, 15, error("Marital", "S")},
+      {{"CCJS", "ccjs", "CCJS"}, {"1", "3", "1"}, 32, clean},
+      {{"Kind", "Kind", "Kind"}, {"B", "A", "A"}, 5, error("Kind", "B")},
+      // Integers that place nowhere are ignored, except the one that marks "no number".
+      {{"Marital", "Unknown", "Other"}, {"M", "12", "-2147483648"}, 15, none},
+      {{"Unknown"}, {"2147483647"}, 0, error("Unknown", "2147483647")},
+      {{"Unknown"}, {"$7FFFFFFF"}, 0, error("Unknown", "$7FFFFFFF")},
+      // Only the pairs that exist are scored; the total wraps in 32 bits.
+      {{}, {}, 0, clean}, {{"Marital", "Phone", "Unknown"}, {"M"}, 15, clean},
+      {{"Phone"}, {"", "x", "y"}, -15, clean}, {{"x"}, {}, 0, clean},
+      {{"SearchesL24m", "SearchesL24m"}, {"1", "1"}, -2, clean}};
+  // clang-format on
+  for (const auto& [names, values, total, errors] : cases) {
+    const TScore card = Scored(rows, names, values);
+    EXPECT_EQ(card.TotalScore, total) << testing::PrintToString(std::tie(names, values));
+    EXPECT_EQ(card.Errors, errors) << testing::PrintToString(std::tie(names, values));
+  }
+}
+
+TEST(CalculateScore, ReasonsArePaddedInAnswerOrderAndAppendedAcrossCalls) {
+  // clang-format off
+  const std::pair<int32_t, const char*> padded[] = {
+      {80, "00080=Age"}, {-82, "00-82=Age"}, {-150, "0-150=Age"}, {-5, "000-5=Age"},
+      {12345, "12345=Age"}, {-12345, "-12345=Age"}, {INT32_MAX, "2147483647=Age"},
+      {INT32_MIN, "-2147483648=Age"}, {0, ""}};
+  // clang-format on
+  for (const auto& [points, entry] : padded) {
+    const TScore card = Scored({{"AGE", "Low-High", points}}, {"Age"}, {"1"});
+    EXPECT_EQ(card.PositiveReasons, points > 0 ? Texts{entry} : Texts{});
+    EXPECT_EQ(card.NegativeReasons, points < 0 ? Texts{entry} : Texts{});
+    EXPECT_FALSE(card.Errors.has_value());
+  }
+  const Texts names{"S", "Bad", "a", "C", "B", "D"}, values{"Z", "?", "1", "1", "1", "1"};
+  TScore card = Scored(
+      {{"A", "1", 1}, {"B", "1", 2}, {"C", "1", -3}, {"D", "1", -4}, {"S", "Z", 9}}, names, values);
   card.CalculateScore(names, values);
-  EXPECT_EQ(card.TotalScore, 11);
-  EXPECT_EQ(card.PositiveReasons, (Texts{"00003=Up", "00003=Up"}));
-  EXPECT_EQ(card.NegativeReasons, (Texts{"000-2=Down", "000-2=Down"}));
-  card.CalculateScore({"Up", "Down"}, {"Y", "Y"});
-  EXPECT_EQ(card.PositiveReasons.size(), 3u);
+  EXPECT_EQ(card.TotalScore, -4);
+  EXPECT_EQ(card.PositiveReasons, (Texts{"00002=B", "00001=a", "00002=B", "00001=a"}));
+  EXPECT_EQ(card.NegativeReasons, (Texts{"000-4=D", "000-3=C", "000-4=D", "000-3=C"}));
   EXPECT_EQ(card.Errors, (Texts{"Error with Bad and ?, Name not recognised",
                                 "Error with Bad and ?, Name not recognised"}));
 }
 
-TEST(Reasons, OrderFollowsTheAnswersFromLastToFirst) {
-  TScore card;
-  card.AddBand("A", "1", 1);
-  card.AddBand("B", "1", 2);
-  card.AddBand("C", "1", -3);
-  card.AddBand("D", "1", -4);
-  card.CalculateScore({"A", "C", "B", "D"}, {"1", "1", "1", "1"});
-  EXPECT_EQ(card.PositiveReasons, (Texts{"00002=B", "00001=A"}));
-  EXPECT_EQ(card.NegativeReasons, (Texts{"000-4=D", "000-3=C"}));
+// The credit-card scorecard written out by hand in table order: "*" marks a credit-file
+// characteristic, then come its bands as "BAND:points".
+const char* const kScorecard =
+    "AGE LOW-0100:0 0101-1711:0 1800-2211:-82 2300-2611:-42 2700-3511:-33 3600-4011:-27 "
+    "4100-5011:-19 5100-6011:-10 6100-HIGH:80\nTIMEATADDRESS LOW-600:0 601-1000:11 1001-2000:18 "
+    "2001-HIGH:51\nMARITALSTATUS W:-40 S:0 M:15 X:0 O:0\nRESIDENTIALSTATUS T:30 P:51 O:71 A:-75 "
+    "X:0\nOCCUPATION 1:0 2:0 3:20 4:-30 5:0 6:0 7:15 8:-50 9:0 11:0 12:20 13:15 14:20 15:0 16:20 "
+    "17:0 18:0 20:0 21:0 22:15 23:0 24:0 25:15 26:0 31:0 32:0 33:0 34:0 35:0 41:0 42:0 43:15 "
+    "44:-40 45:-40 46:0 99:0\nBUSINESSCODE 0:0 1:0 2:-20 3:-20 4:0 5:0 6:0 7:0 8:0 9:0 10:0 11:0 "
+    "12:0 13:0 14:-10 15:0 16:0 17:0 18:0 19:0 20:-10 21:-10 22:0 25:0 30:0 50:0 60:0 70:0 80:0 "
+    "90:0 99:0 999:0\nCHEQUECARDHELD 1:75 Y:75 0:0 N:0 :0\nVISACARDHELD 1:30 Y:30 0:0 N:0 "
+    ":0\nACCESSMASTERCARDHELD 1:30 Y:30 0:0 N:0 :0\nTIMEINJOB LOW-0:0 1-811:0 900-1411:10 "
+    "1500-HIGH:30\nTIMEINBANK LOW-11:-20 100-111:-10 200-311:-5 400-HIGH:0\nHOMETELEPHONE 1:0 "
+    "Y:0 0:-15 N:-15 :-15\n*LIVECREDITACCOUNTS T:0 M:0 J:0 K:0 1:25 2-4:33 5-7:60 "
+    "8-99:0\n*DEFAULTACCOUNTS T:0 M:0 J:0 1:-150 2-99:-220\n*SETTLEDCREDITACCOUNTS T:0 M:0 J:0 "
+    "L:0 1-2:12 3-99:25\n*WORSTSTATUSOFLIVEACCOUNTS T:0 M:0 J:0 N:0 Z:0 X:0 U:0 Q:0 0:0 1:0 "
+    "2:-170 3-99:-170 A:-170 B:-170 D:0 I:-170 N:0 Q:0 R:0 S:0 U:0 Z:0 :0\n*CCJS T:0 M:0 J:0 "
+    "1:-147 2-99:-160\n*SEARCHESL12M T:0 M:0 C:0 J:0 1:-13 2:-33 3:-46 4-6:-87 7-9:-130 "
+    "10-99:-140\n*SEARCHESL24M T:0 M:0 C:0 J:0 1-99:-50\n*NAMESMATCHINGONELECTORALROLL T:0 C:0 "
+    "M:0 1:10 2-99:10\n*YEARSSINCELASTREGISTERED T:0 C:0 M:0 0:0 1-5:0 "
+    "6-99:-30\n*WORSTSTATUSONSETTLEDACCOUNTS T:0 M:0 J:0 L:0 N:0 Z:0 X:0 U:0 Q:0 0:0 1:0 "
+    "2-99:-30 A:-30 B:-30 I:-30 D:0 R:0 V:0 W:0 S:0 :0\n*CHARGECARDACCOUNTSHELD T:0 M:0 J:0 0:0 "
+    "1-5:0 6-99:-30";
+
+TEST(CreditCardScorecard, HoldsTheRequiredTableAndLimitGrid) {
+  const TCCScore card;
+  EXPECT_EQ(std::make_pair(card.BaseScore, card.CutOff), std::make_pair(819, 821));
+  std::string table, last;
+  std::set<std::string> distinct;
+  for (const TScoreRow& row : card.ScorecardRows()) {
+    if (row.Characteristic != last)
+      table += (TScore::IsCreditFileCharacteristic(row.Characteristic) ? "\n*" : "\n") +
+               (last = row.Characteristic);
+    table += " " + row.Band + ":" + std::to_string(row.Points);
+    distinct.insert(row.Characteristic + " " + row.Band);
+  }
+  EXPECT_EQ(card.ScorecardRows().size(), 219u);
+  EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 23);
+  EXPECT_EQ(table, "\n" + std::string(kScorecard));
+  EXPECT_EQ(distinct.size(), 219u - 4u);  // N, Q, U and Z of WorstStatusofLiveAccounts twice
+  for (const char* name : {"CCJ", "CCJSX", " CCJS", ""})
+    EXPECT_FALSE(TScore::IsCreditFileCharacteristic(name)) << name;
+  // clang-format off
+  const int32_t grid[][3] = {{860, 750, 1000}, {861, 751, 1750}, {900, 1300, 1750},
+      {901, 2000, 3000}, {821, 2001, 2500}, {821, 0, 1000}, {900, 750, 1250}, {901, 750, 2000},
+      {901, 751, 2500}, {860, 1301, 2000}, {INT32_MAX, INT32_MAX, 3000}, {821, -1, 0},
+      {INT32_MAX, INT32_MIN, 0}, {820, 1000, 0}, {INT32_MIN, 1000, 0}};
+  // clang-format on
+  for (const auto& [total, income, limit] : grid) {
+    TCCScore card;
+    card.TotalScore = total;
+    EXPECT_EQ(card.CreditLimit(income), limit) << total << " " << income;
+  }
 }
 
-TEST(Totals, WrapInThirtyTwoBitsRatherThanOverflow) {
-  TScore card;
-  card.BaseScore = INT32_MAX;
-  card.AddBand("CCJS", "1", 1);
-  card.CalculateScore({"CCJS", "CCJS"}, {"1", "1"});
-  EXPECT_EQ(card.TotalScore, INT32_MIN + 1);
-  EXPECT_EQ(SumOfReasons(card), 2);
+// A plain reading of the scan for names spelled as stored: copy the table and erase
+// application rows as they are passed. The engine does neither, so agreement on many
+// applicants keeps it honest.
+TScore Reference(const TScore& table, const Texts& names, const Texts& values) {
+  TScore out;
+  out.TotalScore = table.BaseScore;
+  Rows copy = table.ScorecardRows();
+  for (size_t i = std::min(names.size(), values.size()); i-- > 0;) {
+    const int32_t n = IntegerOfText(values[i], 0);
+    bool matched = false;
+    auto r = std::find_if(copy.begin(), copy.end(),
+                          [&](const TScoreRow& row) { return row.Characteristic == names[i]; });
+    while (r != copy.end() && r->Characteristic == names[i]) {
+      const size_t dash = r->Band.find('-');
+      const std::string low = r->Band.substr(0, dash), high = r->Band.substr(dash + 1);
+      const bool range = dash != std::string::npos;
+      const bool hit = range ? (low == "LOW" ? -INT32_MAX : IntegerOfText(low, 0)) <= n &&
+                                   n <= (high == "HIGH" ? INT32_MAX : IntegerOfText(high, 0))
+                             : values[i] == r->Band;
+      const std::string p = std::to_string(r->Points);
+      if (hit && r->Points != 0)
+        (r->Points < 0 ? out.NegativeReasons : out.PositiveReasons)
+            .push_back(std::string(p.size() < 5 ? 5 - p.size() : 0, '0') + p + "=" + names[i]);
+      out.TotalScore += hit ? r->Points : 0;
+      matched = matched || hit;
+      if (hit && range)
+        break;
+      r = TScore::IsCreditFileCharacteristic(names[i]) ? r + 1 : copy.erase(r);
+    }
+    if (!matched && (out.Errors = out.Errors.value_or(Texts{}),
+                     IntegerOfText(values[i], INT32_MAX) == INT32_MAX)) {
+      out.Errors->push_back("Error with " + names[i] + " and " + values[i] +
+                            ", Name not recognised");
+      break;
+    }
+  }
+  return out;
+}
+
+TEST(CalculateScore, AgreesWithAPlainScanOnGeneratedApplicants) {
+  const TCCScore blank;
+  const Texts pool = {"",   " ", "00", "001", "-1", "2147483647", "-2147483648", "$7F", "0x10",
+                      "+5", "m", "y",  "T",   "N",  "C",          "K",           "X"};
+  std::mt19937 random(7);
+  const auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+  int errors = 0;
+  for (int i = 0; i < 2000; ++i) {
+    Texts names, values;
+    for (size_t k = pick(20); k-- > 0;) {
+      const TScoreRow& row = blank.ScorecardRows()[pick(blank.ScorecardRows().size())];
+      const size_t dash = row.Band.find('-');
+      const int32_t low = IntegerOfText(row.Band.substr(0, dash), 0);
+      std::string value = dash == std::string::npos ? row.Band : std::to_string(low + pick(300));
+      if (pick(5) < 2)  // numbers and texts meant for no band in particular
+        value = pick(2) ? pool[pick(pool.size())] : std::to_string(static_cast<int32_t>(random()));
+      names.push_back(pick(20) == 0 ? "MONTHLYNETINCOME" : row.Characteristic);
+      values.push_back(value);
+    }
+    if (pick(8) == 0)  // lists of unequal length
+      (pick(2) ? names : values).resize(pick(30));
+    TCCScore card;
+    card.CalculateScore(names, values);
+    const TScore expected = Reference(card, names, values);
+    const auto outcome = [](const TScore& c) {
+      return std::tie(c.TotalScore, c.PositiveReasons, c.NegativeReasons, c.Errors);
+    };
+    ASSERT_EQ(outcome(card), outcome(expected)) << testing::PrintToString(std::tie(names, values));
+    errors += card.Errors && !card.Errors->empty();
+  }
+  // The generator must reach both the error path and the scoring paths.
+  EXPECT_GT(errors, 100);
+  EXPECT_LT(errors, 1900);
 }
 
 }  // namespace
