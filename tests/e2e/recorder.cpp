@@ -55,14 +55,19 @@ int main(int argc, char** argv) {
   }
   const int port = std::atoi(argv[1]);
   const int server = socket(AF_INET, SOCK_STREAM, 0);
+  // A previous run's connections may linger in TIME_WAIT; that is no reason to fail.
+  // Another listener on the port still is.
+  const int yes = 1;
+  if (server >= 0)
+    setsockopt(server, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<uint16_t>(port));
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   if (server < 0 || bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
       listen(server, 16) != 0) {
-    std::fprintf(stderr, "recorder: cannot listen on 127.0.0.1:%d (%s); is the port taken?\n",
-                 port, std::strerror(errno));
+    std::fprintf(stderr, "recorder: cannot listen on 127.0.0.1:%d (%s); is the port taken?\n", port,
+                 std::strerror(errno));
     return 1;
   }
   std::FILE* log = std::fopen(argv[2], "ab");
