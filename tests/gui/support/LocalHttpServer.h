@@ -6,7 +6,6 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
-#include <QPair>
 #include <QString>
 #include <QUrl>
 
@@ -14,60 +13,42 @@ class QTcpServer;
 class QTcpSocket;
 
 class LocalHttpServer : public QObject {
-  Q_OBJECT
-
  public:
-  struct Response {
-    int status = 200;
-    QByteArray body;
-    QByteArray contentType = "text/html";
-    // Further header lines, e.g. {"Location", "/elsewhere"} for a redirect.
-    QList<QPair<QByteArray, QByteArray>> headers;
-  };
-
   struct Request {
-    QByteArray requestLine;  // e.g. "GET /news100/news0409.htm HTTP/1.1"
-    QByteArray method;
-    QByteArray target;                                // path with query, as sent
-    QList<QPair<QByteArray, QByteArray>> headers;     // in the order received
-    QByteArray Header(const QByteArray& name) const;  // case-insensitive; empty when absent
+    QByteArray target;  // the path with any query, as sent
   };
 
   explicit LocalHttpServer(QObject* parent = nullptr);
-  ~LocalHttpServer() override;
 
   // Listens on 127.0.0.1 at a port the system picks. False when that fails.
   bool Start();
-  quint16 Port() const;
   // "http://127.0.0.1:<port>" followed by path (which should begin with "/").
   QUrl Url(const QString& path) const;
 
-  // What a request for this path (the target without its query, or the whole
-  // target) gets. Unknown paths get 404 with a short body.
-  void SetResponse(const QString& path, const Response& response);
+  // What a request for this path (the target without its query) gets; unknown paths
+  // get 404.
   void SetResponse(const QString& path, int status, const QByteArray& body);
-  void SetRedirect(const QString& path, const QString& location, int status = 302);
+  void SetRedirect(const QString& path, const QString& location);
 
-  // While silent, connections are accepted and requests read and recorded, but no
-  // answer is ever sent and the connection is left open.
-  void SetSilent(bool silent);
+  // While silent, requests are read and recorded but never answered, and the
+  // connection is left open.
+  void SetSilent(bool silent) { silent_ = silent; }
 
   QList<Request> Requests() const { return requests_; }
-  QList<QByteArray> RequestLines() const;
-  // Connections accepted and not yet answered (nor closed by the client).
-  int UnansweredConnections() const;
-
- signals:
-  void requestReceived(const QByteArray& requestLine);
+  // Connections accepted and neither answered nor closed by the client.
+  int UnansweredConnections() const { return pending_.size(); }
 
  private:
-  void OnNewConnection();
+  struct Response {
+    int status = 404;
+    QByteArray body = "<html><body>Not found</body></html>";
+    QByteArray location;
+  };
   void OnReadyRead(QTcpSocket* socket);
-  void Answer(QTcpSocket* socket, const Request& request);
 
   QTcpServer* server_;
   QHash<QString, Response> responses_;
-  QHash<QTcpSocket*, QByteArray> pending_;
+  QHash<QTcpSocket*, QByteArray> pending_;  // what each open connection has sent so far
   QList<Request> requests_;
   bool silent_ = false;
 };

@@ -1,5 +1,5 @@
 // Ends a test program that hangs (a dialog nobody closes, a wait that never ends),
-// so that the run fails quickly instead of waiting for ctest's timeout.
+// so that the run fails at once instead of at ctest's timeout.
 #pragma once
 
 #include <chrono>
@@ -30,10 +30,8 @@ class Watchdog {
     thread_.join();
   }
 
-  Watchdog(const Watchdog&) = delete;
-  Watchdog& operator=(const Watchdog&) = delete;
-
  private:
+  // Declared before the thread, so that they exist before it starts.
   std::mutex mutex_;
   std::condition_variable stop_;
   bool stopped_ = false;
