@@ -9,7 +9,7 @@ packages=(
   libjpeg-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-dejavu-core
-  xvfb xauth xdotool libxdamage-dev
+  xvfb xauth xdotool libxdamage-dev imagemagick x11-utils
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev file
   poppler-utils
