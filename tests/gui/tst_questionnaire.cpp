@@ -178,6 +178,11 @@ class TestQuestionnaire : public QObject {
       form->tbTimeAtJob->setValue(row == 15 ? 10 : form->tbTimeAtJob->value());
       QCOMPARE(form->lblTimeAtJob->text(), row <= 3 ? "Less than 1 Year" : "10 years");
     }
+    // Once made, the choice can change but not be taken back (Ctrl+click, Ctrl+Space).
+    QTest::mouseClick(form->lbOccupation->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      form->lbOccupation->visualItemRect(form->lbOccupation->item(28)).center());
+    QTest::keyClick(form->lbOccupation, Qt::Key_Space, Qt::ControlModifier);
+    QCOMPARE(form->Answers().Occupation, 28);
   }
 
   // A choice in each of the ten groups stays; choosing again moves it in its group only.
