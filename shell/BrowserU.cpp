@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPrintDialog>
@@ -61,6 +62,12 @@ bool IsWebAddress(const QUrl& url) {
   return scheme == QLatin1String("http") || scheme == QLatin1String("https");
 }
 
+// A proxy looks the host up itself; the name may mean nothing on this side of it.
+bool ReachedThroughProxy(const QUrl& url) {
+  const QList<QNetworkProxy> proxies = QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(url));
+  return !proxies.isEmpty() && proxies.constFirst().type() != QNetworkProxy::NoProxy;
+}
+
 // The HTML area is the view of a TWebBrowser with everything inside it: the viewport
 // and the view's own scroll bars, whose menus would otherwise still open over it.
 bool IsHtmlArea(QObject* watched) {
@@ -83,6 +90,12 @@ struct TWebBrowser::Private {
   QNetworkAccessManager* network = nullptr;  // made on the first web address
   QPointer<QNetworkReply> reply;             // the web load in progress, if any
   QString requested;                         // the address of that load
+  QUrl requestedUrl;                         // the same, as a URL
+  int lookupId = -1;                         // its host lookup, while that runs
+  // Ends the load when neither the lookup nor the transfer has moved for the transfer
+  // timeout. Ours rather than the request's own, which covers no lookup and aborts
+  // the reply from inside Qt.
+  QTimer* stallTimer = nullptr;
   int readyState = kReadyStateUninitialized;
   QString url;
   bool localDocument = false;  // the document came from a local file
@@ -137,6 +150,13 @@ QString TWebBrowser::Url() const {
 
 void TWebBrowser::AbortPendingLoad() {
   ++d->generation;
+  if (d->lookupId != -1) {
+    QHostInfo::abortHostLookup(d->lookupId);
+    d->lookupId = -1;
+  }
+  if (d->stallTimer != nullptr) {
+    d->stallTimer->stop();
+  }
   if (QNetworkReply* reply = d->reply) {
     d->reply = nullptr;
     // Disconnect first: abort() emits finished() at once, and that must not count
@@ -212,28 +232,87 @@ void TWebBrowser::LoadLocalFile(const QString& address, const QString& path, qui
 }
 
 void TWebBrowser::StartWebLoad(const QUrl& url) {
+  d->requested = url.toString();
+  if (d->stallTimer == nullptr) {
+    d->stallTimer = new QTimer(this);
+    d->stallTimer->setSingleShot(true);
+    connect(d->stallTimer, &QTimer::timeout, this, &TWebBrowser::OnTransferStalled);
+  }
+  // Qt sets no limit of its own: a server that accepts and never answers, or a name
+  // server that never replies, would otherwise leave the page loading for ever.
+  d->stallTimer->start(g_transferTimeoutMs);
+  const QString host = url.host();
+  if (host.isEmpty() || ReachedThroughProxy(url)) {
+    SendWebRequest(url);
+    return;
+  }
+  // The request waits for the host's address because the request itself makes Qt load
+  // and set up TLS: without a network that would cost start-up time and memory for a
+  // load that cannot succeed. A slot by name, not a functor: Qt 6.4 leaks the functor
+  // of a lookup that is aborted or whose receiver goes first.
+  d->requestedUrl = url;
+  d->lookupId = QHostInfo::lookupHost(host, this, SLOT(OnHostLookedUp(QHostInfo)));
+}
+
+void TWebBrowser::OnHostLookedUp(const QHostInfo& info) {
+  // Any other is a lookup that a later navigation abandoned.
+  if (info.lookupId() != d->lookupId) {
+    return;
+  }
+  d->lookupId = -1;
+  if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
+    d->stallTimer->stop();
+    // Worded as Qt words it when the request finds no host.
+    ShowErrorPage(
+        d->requested,
+        QCoreApplication::translate("QHttp", "Host %1 not found").arg(d->requestedUrl.host()));
+    return;
+  }
+  SendWebRequest(d->requestedUrl);
+}
+
+void TWebBrowser::SendWebRequest(const QUrl& url) {
   if (d->network == nullptr) {
     d->network = new QNetworkAccessManager(this);
   }
   QNetworkRequest request(url);
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                        QNetworkRequest::NoLessSafeRedirectPolicy);
-  // Qt sets no limit of its own: a server that accepts and never answers would
-  // otherwise leave the page loading for ever.
-  request.setTransferTimeout(g_transferTimeoutMs);
   QNetworkReply* reply = d->network->get(request);
   d->reply = reply;
-  d->requested = url.toString();
   connect(reply, &QNetworkReply::finished, this, [this, reply] { OnReplyFinished(reply); });
-  connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received, qint64) {
-    if (received > kMaxDocumentBytes && reply == d->reply) {
-      d->reply = nullptr;
-      reply->disconnect(this);
-      reply->abort();
-      reply->deleteLater();
-      ShowErrorPage(d->requested, QLatin1String(kTooLargeReason));
+  const auto progressed = [this, reply] {
+    if (reply == d->reply) {
+      d->stallTimer->start(g_transferTimeoutMs);
     }
-  });
+  };
+  connect(reply, &QNetworkReply::metaDataChanged, this, progressed);
+  connect(reply, &QNetworkReply::redirected, this, progressed);
+  connect(reply, &QNetworkReply::downloadProgress, this,
+          [this, reply, progressed](qint64 received, qint64) {
+            progressed();
+            if (received > kMaxDocumentBytes && reply == d->reply) {
+              d->reply = nullptr;
+              d->stallTimer->stop();
+              reply->disconnect(this);
+              reply->abort();
+              reply->deleteLater();
+              ShowErrorPage(d->requested, QLatin1String(kTooLargeReason));
+            }
+          });
+}
+
+void TWebBrowser::OnTransferStalled() {
+  if (!d->reply && d->lookupId == -1) {
+    return;
+  }
+  // Ends the load as a transfer timeout of Qt's own would, but with the reply let go
+  // first: Qt's abort() reports the end from inside itself, and the page shown next
+  // may run a nested event loop that destroys this browser, and the reply with it.
+  const QString address = d->requested;
+  AbortPendingLoad();
+  ShowErrorPage(address,
+                QCoreApplication::translate("QNetworkReplyHttpImpl", "Operation canceled"));
 }
 
 void TWebBrowser::OnReplyFinished(QNetworkReply* reply) {
@@ -242,6 +321,7 @@ void TWebBrowser::OnReplyFinished(QNetworkReply* reply) {
     return;
   }
   d->reply = nullptr;
+  d->stallTimer->stop();
   const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
   if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
     const QString phrase = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHostInfo>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -80,6 +81,9 @@ class TWebBrowser : public QWidget {
  signals:
   void DocumentComplete();
 
+ private slots:
+  void OnHostLookedUp(const QHostInfo& info);
+
  private:
   struct Private;
   std::unique_ptr<Private> d;
@@ -89,6 +93,8 @@ class TWebBrowser : public QWidget {
   void ShowErrorPage(const QString& address, const QString& reason);
   void LoadLocalFile(const QString& address, const QString& path, quint64 generation);
   void StartWebLoad(const QUrl& url);
+  void SendWebRequest(const QUrl& url);
+  void OnTransferStalled();
   void OnReplyFinished(QNetworkReply* reply);
   void OnAnchorClicked(const QUrl& link);
 };
