@@ -19,7 +19,6 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QStackedWidget>
-#include <QStyle>
 #include <QTabBar>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -239,9 +238,10 @@ QRadioButton* MakeRadio(QWidget* parent, const char* text, QButtonGroup* group,
   return button;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* text, QStyle::StandardPixmap picture,
-                        int width) {
-  auto* button = new QPushButton(parent->style()->standardIcon(picture), T(text), parent);
+// The picture is one of ours, not the style's, which searches the icon theme for
+// every one.
+QPushButton* MakeButton(QWidget* parent, const char* text, const char* picture, int width) {
+  auto* button = new QPushButton(QIcon(QString::fromLatin1(picture)), T(text), parent);
   button->setAccessibleName(button->text());
   button->setMinimumSize(width, 25);
   button->setAutoDefault(false);
@@ -367,7 +367,7 @@ void TSolvaraForm::BuildPages() {
       v->addWidget(l);
       v->addSpacing(4);
     }
-    btnNext = MakeButton(TabSheet1, txt::kNext, QStyle::SP_ArrowForward, 75);
+    btnNext = MakeButton(TabSheet1, txt::kNext, ":/buttons/next.png", 75);
     AddButtonBar(v, TabSheet1, nullptr, btnNext);
   }
 
@@ -417,8 +417,8 @@ void TSolvaraForm::BuildPages() {
     salary->addStretch(1);
     v->addLayout(salary);
 
-    BackBtn = MakeButton(TabSheet2, txt::kBack, QStyle::SP_ArrowBack, 81);
-    NextBtn = MakeButton(TabSheet2, txt::kNext, QStyle::SP_ArrowForward, 75);
+    BackBtn = MakeButton(TabSheet2, txt::kBack, ":/buttons/back.png", 81);
+    NextBtn = MakeButton(TabSheet2, txt::kNext, ":/buttons/next.png", 75);
     AddButtonBar(v, TabSheet2, BackBtn, NextBtn);
   }
 
@@ -466,8 +466,8 @@ void TSolvaraForm::BuildPages() {
     telephone->addStretch(1);
     v->addLayout(telephone);
 
-    SpeedButton6 = MakeButton(TabSheet3, txt::kBack, QStyle::SP_ArrowBack, 81);
-    SpeedButton5 = MakeButton(TabSheet3, txt::kNext, QStyle::SP_ArrowForward, 75);
+    SpeedButton6 = MakeButton(TabSheet3, txt::kBack, ":/buttons/back.png", 81);
+    SpeedButton5 = MakeButton(TabSheet3, txt::kNext, ":/buttons/next.png", 75);
     AddButtonBar(v, TabSheet3, SpeedButton6, SpeedButton5);
   }
 
@@ -507,8 +507,8 @@ void TSolvaraForm::BuildPages() {
                       lblTimeInJob4);
     v->addWidget(pnlYearsInJob);
 
-    SpeedButton9 = MakeButton(TabSheet4, txt::kBack, QStyle::SP_ArrowBack, 81);
-    SpeedButton8 = MakeButton(TabSheet4, txt::kNext, QStyle::SP_ArrowForward, 75);
+    SpeedButton9 = MakeButton(TabSheet4, txt::kBack, ":/buttons/back.png", 81);
+    SpeedButton8 = MakeButton(TabSheet4, txt::kNext, ":/buttons/next.png", 75);
     AddButtonBar(v, TabSheet4, SpeedButton9, SpeedButton8);
   }
 
@@ -552,8 +552,8 @@ void TSolvaraForm::BuildPages() {
     Label30 = MakeLabel(TabSheet5, txt::kLabel30);
     AddSliderQuestion(v, Label28, lblChargeCardsHeld, tbChargeCardsHeld, Label32, nullptr, Label30);
 
-    SpeedButton12 = MakeButton(TabSheet5, txt::kBack, QStyle::SP_ArrowBack, 81);
-    SpeedButton11 = MakeButton(TabSheet5, txt::kNext, QStyle::SP_ArrowForward, 75);
+    SpeedButton12 = MakeButton(TabSheet5, txt::kBack, ":/buttons/back.png", 81);
+    SpeedButton11 = MakeButton(TabSheet5, txt::kNext, ":/buttons/next.png", 75);
     AddButtonBar(v, TabSheet5, SpeedButton12, SpeedButton11);
   }
 
@@ -615,8 +615,8 @@ void TSolvaraForm::BuildPages() {
       v->addWidget(panel);
     }
 
-    SpeedButton15 = MakeButton(TabSheet6, txt::kBack, QStyle::SP_ArrowBack, 81);
-    btnFinish = MakeButton(TabSheet6, txt::kFinish, QStyle::SP_DialogApplyButton, 75);
+    SpeedButton15 = MakeButton(TabSheet6, txt::kBack, ":/buttons/back.png", 81);
+    btnFinish = MakeButton(TabSheet6, txt::kFinish, ":/buttons/check.png", 75);
     AddButtonBar(v, TabSheet6, SpeedButton15, btnFinish);
   }
 
@@ -630,9 +630,8 @@ void TSolvaraForm::BuildPages() {
     Panel15->setFixedHeight(kResultBarHeight);
     auto* bar = new QHBoxLayout(Panel15);
     bar->setContentsMargins(4, 4, 4, 4);
-    btnPrint = MakeButton(Panel15, txt::kPrint, QStyle::SP_FileDialogDetailedView, 75);
-    btnPrint->setIcon(QIcon::fromTheme(QStringLiteral("document-print"), btnPrint->icon()));
-    btnSave = MakeButton(Panel15, txt::kSave, QStyle::SP_DialogSaveButton, 75);
+    btnPrint = MakeButton(Panel15, txt::kPrint, ":/buttons/print.png", 75);
+    btnSave = MakeButton(Panel15, txt::kSave, ":/buttons/save.png", 75);
     bar->addWidget(btnPrint);
     bar->addWidget(btnSave);
     bar->addStretch(1);

@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -137,12 +138,14 @@ void TMainForm::BuildButtonBar() {
   barLayout->addWidget(buttons);
   barLayout->addStretch(1);
 
-  const auto makeButton = [buttons](const char* caption, const char* hint,
-                                    QStyle::StandardPixmap picture, int top) {
+  // Pictures of our own: the style's first picture parses the icon theme's index,
+  // which would hold up every start.
+  const auto makeButton = [buttons](const char* caption, const char* hint, const char* picture,
+                                    int top) {
     auto* button = new QToolButton(buttons);
     button->setText(QString::fromLatin1(caption));
     button->setToolTip(QString::fromLatin1(hint));
-    button->setIcon(buttons->style()->standardIcon(picture));
+    button->setIcon(QIcon(QString::fromLatin1(picture)));
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setCheckable(true);
     button->setAutoRaise(true);
@@ -154,12 +157,11 @@ void TMainForm::BuildButtonBar() {
     button->setGeometry(5, top, 90, 29);
     return button;
   };
-  NewsBtn = makeButton(kNewsCaption, kNewsHint, QStyle::SP_FileDialogDetailedView, 18);
+  NewsBtn = makeButton(kNewsCaption, kNewsHint, ":/buttons/news.png", 18);
   NewsBtn->setObjectName(QStringLiteral("NewsBtn"));
-  SingleSearchBtn =
-      makeButton(kSingleSearchCaption, kSingleSearchHint, QStyle::SP_DialogApplyButton, 54);
+  SingleSearchBtn = makeButton(kSingleSearchCaption, kSingleSearchHint, ":/buttons/check.png", 54);
   SingleSearchBtn->setObjectName(QStringLiteral("SingleSearchBtn"));
-  HelpBtn = makeButton(kHelpCaption, kHelpHint, QStyle::SP_DialogHelpButton, 88);
+  HelpBtn = makeButton(kHelpCaption, kHelpHint, ":/buttons/help.png", 88);
   HelpBtn->setObjectName(QStringLiteral("HelpBtn"));
 
   // Exactly one is down; clicking the one that is down keeps it down and still
