@@ -300,6 +300,23 @@ void AddButtonBar(QVBoxLayout* page, QWidget* parent, QPushButton* back, QPushBu
   page->addWidget(bar);
 }
 
+// A question with an edit box beside it. Qt cuts a line edit's text at 32,767
+// characters by default; a pasted salary or telephone must reach the coding whole.
+QLineEdit* AddEditQuestion(QVBoxLayout* page, QWidget* parent, QLabel*& question,
+                           const char* questionText) {
+  auto* row = new QHBoxLayout;
+  question = MakeLabel(parent, questionText);
+  auto* edit = new QLineEdit(parent);
+  edit->setMaxLength(std::numeric_limits<int>::max());
+  edit->setAccessibleName(question->text());
+  question->setBuddy(edit);
+  row->addWidget(question);
+  row->addWidget(edit, 1);
+  row->addStretch(1);
+  page->addLayout(row);
+  return edit;
+}
+
 QVBoxLayout* PageLayout(QWidget* page) {
   auto* layout = new QVBoxLayout(page);
   layout->setContentsMargins(kPageMargin, 8, kPageMargin, 0);
@@ -404,18 +421,7 @@ void TSolvaraForm::BuildPages() {
     v->addLayout(marital);
     v->addSpacing(8);
 
-    auto* salary = new QHBoxLayout;
-    Label41 = MakeLabel(TabSheet2, txt::kLabel41);
-    edSalary = new QLineEdit(TabSheet2);
-    // Qt cuts a line edit's text at 32,767 characters by default; a pasted salary or
-    // telephone must reach the coding whole, as typed.
-    edSalary->setMaxLength(std::numeric_limits<int>::max());
-    edSalary->setAccessibleName(Label41->text());
-    Label41->setBuddy(edSalary);
-    salary->addWidget(Label41);
-    salary->addWidget(edSalary, 1);
-    salary->addStretch(1);
-    v->addLayout(salary);
+    edSalary = AddEditQuestion(v, TabSheet2, Label41, txt::kLabel41);
 
     BackBtn = MakeButton(TabSheet2, txt::kBack, ":/buttons/back.png", 81);
     NextBtn = MakeButton(TabSheet2, txt::kNext, ":/buttons/next.png", 75);
@@ -455,16 +461,7 @@ void TSolvaraForm::BuildPages() {
     AddSliderQuestion(v, Label12, lblYearsAtAddress, tbYearsAtAddress, Label15, Label14, Label13);
     v->addSpacing(8);
 
-    auto* telephone = new QHBoxLayout;
-    Label11 = MakeLabel(TabSheet3, txt::kLabel11);
-    edTelephone = new QLineEdit(TabSheet3);
-    edTelephone->setMaxLength(std::numeric_limits<int>::max());
-    edTelephone->setAccessibleName(Label11->text());
-    Label11->setBuddy(edTelephone);
-    telephone->addWidget(Label11);
-    telephone->addWidget(edTelephone, 1);
-    telephone->addStretch(1);
-    v->addLayout(telephone);
+    edTelephone = AddEditQuestion(v, TabSheet3, Label11, txt::kLabel11);
 
     SpeedButton6 = MakeButton(TabSheet3, txt::kBack, ":/buttons/back.png", 81);
     SpeedButton5 = MakeButton(TabSheet3, txt::kNext, ":/buttons/next.png", 75);
