@@ -300,6 +300,23 @@ void AddButtonBar(QVBoxLayout* page, QWidget* parent, QPushButton* back, QPushBu
   page->addWidget(bar);
 }
 
+// A choice question whose choices stand in one row under it: beside it they would not
+// fit the page's width.
+void AddChoiceRow(QVBoxLayout* page, QWidget* parent, QLabel*& question, const char* questionText,
+                  QButtonGroup* group,
+                  std::initializer_list<std::pair<QRadioButton**, const char*>> choices) {
+  question = MakeLabel(parent, questionText);
+  page->addWidget(question);
+  auto* row = new QHBoxLayout;
+  for (const auto& choice : choices) {
+    *choice.first = MakeRadio(parent, choice.second, group, question->text());
+    row->addWidget(*choice.first);
+  }
+  row->addStretch(1);
+  page->addLayout(row);
+  page->addSpacing(8);
+}
+
 // A question with an edit box beside it. Qt cuts a line edit's text at 32,767
 // characters by default; a pasted salary or telephone must reach the coding whole.
 QLineEdit* AddEditQuestion(QVBoxLayout* page, QWidget* parent, QLabel*& question,
@@ -403,23 +420,13 @@ void TSolvaraForm::BuildPages() {
     AddSliderQuestion(v, Label6, lblAge, tbAge, Label21, Label20, Label19);
     v->addSpacing(8);
 
-    // The choices stand in one row under their question: beside it they would not
-    // fit the page's width.
     grpMarital = MakeGroup(this);
-    Label7 = MakeLabel(TabSheet2, txt::kLabel7);
-    v->addWidget(Label7);
-    auto* marital = new QHBoxLayout;
-    rbSingle = MakeRadio(TabSheet2, txt::kSingle, grpMarital, Label7->text());
-    rbMarried = MakeRadio(TabSheet2, txt::kMarried, grpMarital, Label7->text());
-    rbDivorced = MakeRadio(TabSheet2, txt::kDivorced, grpMarital, Label7->text());
-    rbMaritalOther = MakeRadio(TabSheet2, txt::kMaritalOther, grpMarital, Label7->text());
-    for (QRadioButton* b : {rbSingle, rbMarried, rbDivorced, rbMaritalOther}) {
-      marital->addWidget(b);
-    }
-    marital->addStretch(1);
+    AddChoiceRow(v, TabSheet2, Label7, txt::kLabel7, grpMarital,
+                 {{&rbSingle, txt::kSingle},
+                  {&rbMarried, txt::kMarried},
+                  {&rbDivorced, txt::kDivorced},
+                  {&rbMaritalOther, txt::kMaritalOther}});
     rbSingle->setChecked(true);
-    v->addLayout(marital);
-    v->addSpacing(8);
 
     edSalary = AddEditQuestion(v, TabSheet2, Label41, txt::kLabel41);
 
@@ -436,21 +443,12 @@ void TSolvaraForm::BuildPages() {
     v->addWidget(Label9);
 
     grpResidential = MakeGroup(this);
-    Label10 = MakeLabel(TabSheet3, txt::kLabel10);
-    v->addWidget(Label10);
-    auto* residential = new QHBoxLayout;
-    rbTenant = MakeRadio(TabSheet3, txt::kTenant, grpResidential, Label10->text());
-    rbLivingWithParents =
-        MakeRadio(TabSheet3, txt::kLivingWithParents, grpResidential, Label10->text());
-    rbOwner = MakeRadio(TabSheet3, txt::kOwner, grpResidential, Label10->text());
-    rbLocalAuthority = MakeRadio(TabSheet3, txt::kLocalAuthority, grpResidential, Label10->text());
-    rbOther = MakeRadio(TabSheet3, txt::kOther, grpResidential, Label10->text());
-    for (QRadioButton* b : {rbTenant, rbLivingWithParents, rbOwner, rbLocalAuthority, rbOther}) {
-      residential->addWidget(b);
-    }
-    residential->addStretch(1);
-    v->addLayout(residential);
-    v->addSpacing(8);
+    AddChoiceRow(v, TabSheet3, Label10, txt::kLabel10, grpResidential,
+                 {{&rbTenant, txt::kTenant},
+                  {&rbLivingWithParents, txt::kLivingWithParents},
+                  {&rbOwner, txt::kOwner},
+                  {&rbLocalAuthority, txt::kLocalAuthority},
+                  {&rbOther, txt::kOther}});
 
     Label12 = MakeLabel(TabSheet3, txt::kLabel12);
     lblYearsAtAddress = MakeLabel(TabSheet3, txt::kLblYearsAtAddress);
