@@ -33,176 +33,44 @@ const char* const kUsage =
     "Bad input gives a one-line message on standard error and exit status 2.\n"
     "\n";
 
-enum class Kind { Number, Words, Text };
-
-struct Word {
-  const char* word;
-  int32_t code;
-};
-
-struct KeySpec {
-  const char* key;
-  Kind kind;
-  int32_t low;  // Number: the range, both ends included
-  int32_t high;
-  std::vector<Word> words;  // Words: the accepted values and what they stand for
-  const char* start;        // the questionnaire's start state, for --help
-  void (*store)(TAnswers& answers, int32_t number, const std::string& text);
-};
-
-template <typename E>
-constexpr int32_t Code(E value) {
-  return static_cast<int32_t>(value);
-}
-
-const std::vector<Word> kYesNo = {{"yes", Code(YesNoChoice::Yes)}, {"no", Code(YesNoChoice::No)}};
-const std::vector<Word> kCount = {{"no", Code(CountChoice::No)},
-                                  {"yes", Code(CountChoice::Yes)},
-                                  {"more-than-one", Code(CountChoice::MoreThanOne)}};
-
-const std::vector<KeySpec>& Keys() {
-  static const std::vector<KeySpec> keys = {
-      {"age",
-       Kind::Number,
-       18,
-       66,
-       {},
-       "18",
-       [](TAnswers& a, int32_t n, const std::string&) { a.Age = n; }},
-      {"marital",
-       Kind::Words,
-       0,
-       0,
-       {{"single", Code(MaritalChoice::Single)},
-        {"married", Code(MaritalChoice::Married)},
-        {"divorced", Code(MaritalChoice::Divorced)},
-        {"other", Code(MaritalChoice::Other)}},
-       "single",
-       [](TAnswers& a, int32_t n, const std::string&) { a.Marital = MaritalChoice(n); }},
-      {"salary",
-       Kind::Text,
-       0,
-       0,
-       {},
-       "empty",
-       [](TAnswers& a, int32_t, const std::string& t) { a.Salary = t; }},
-      {"residential",
-       Kind::Words,
-       0,
-       0,
-       {{"tenant", Code(ResidentialChoice::Tenant)},
-        {"parents", Code(ResidentialChoice::LivingWithParents)},
-        {"owner", Code(ResidentialChoice::Owner)},
-        {"local-authority", Code(ResidentialChoice::LocalAuthority)},
-        {"other", Code(ResidentialChoice::Other)}},
-       "none",
-       [](TAnswers& a, int32_t n, const std::string&) { a.Residential = ResidentialChoice(n); }},
-      {"address-years",
-       Kind::Number,
-       0,
-       21,
-       {},
-       "0",
-       [](TAnswers& a, int32_t n, const std::string&) { a.YearsAtAddress = n; }},
-      {"telephone",
-       Kind::Text,
-       0,
-       0,
-       {},
-       "empty",
-       [](TAnswers& a, int32_t, const std::string& t) { a.Telephone = t; }},
-      {"occupation",
-       Kind::Number,
-       0,
-       28,
-       {},
-       "none",
-       [](TAnswers& a, int32_t n, const std::string&) { a.Occupation = n; }},
-      {"job-years",
-       Kind::Number,
-       0,
-       21,
-       {},
-       "0",
-       [](TAnswers& a, int32_t n, const std::string&) { a.YearsInJob = n; }},
-      {"visa", Kind::Words, 0, 0, kYesNo, "none",
-       [](TAnswers& a, int32_t n, const std::string&) { a.Visa = YesNoChoice(n); }},
-      {"mastercard", Kind::Words, 0, 0, kYesNo, "none",
-       [](TAnswers& a, int32_t n, const std::string&) { a.MasterCard = YesNoChoice(n); }},
-      {"cheque-card", Kind::Words, 0, 0, kYesNo, "none",
-       [](TAnswers& a, int32_t n, const std::string&) { a.ChequeCard = YesNoChoice(n); }},
-      {"charge-cards",
-       Kind::Number,
-       0,
-       6,
-       {},
-       "0",
-       [](TAnswers& a, int32_t n, const std::string&) { a.ChargeCards = n; }},
-      {"live-accounts",
-       Kind::Number,
-       0,
-       9,
-       {},
-       "0",
-       [](TAnswers& a, int32_t n, const std::string&) { a.LiveAccounts = n; }},
-      {"missed-payments", Kind::Words, 0, 0, kYesNo, "none",
-       [](TAnswers& a, int32_t n, const std::string&) { a.MissedPayments = YesNoChoice(n); }},
-      {"defaults", Kind::Words, 0, 0, kCount, "none",
-       [](TAnswers& a, int32_t n, const std::string&) { a.DefaultedAccounts = CountChoice(n); }},
-      {"ccj", Kind::Words, 0, 0, kCount, "none",
-       [](TAnswers& a, int32_t n, const std::string&) {
-         a.CountyCourtJudgements = CountChoice(n);
-       }},
-      {"settled",
-       Kind::Words,
-       0,
-       0,
-       {{"no", Code(SettledChoice::No)},
-        {"1", Code(SettledChoice::One)},
-        {"2", Code(SettledChoice::Two)},
-        {"more-than-2", Code(SettledChoice::MoreThanTwo)}},
-       "none",
-       [](TAnswers& a, int32_t n, const std::string&) { a.SettledAccounts = SettledChoice(n); }},
-      {"electoral",
-       Kind::Words,
-       0,
-       0,
-       {{"no", Code(ElectoralChoice::No)},
-        {"yes", Code(ElectoralChoice::Yes)},
-        {"over-5-years", Code(ElectoralChoice::Over5Years)}},
-       "none",
-       [](TAnswers& a, int32_t n, const std::string&) {
-         a.ElectoralRegister = ElectoralChoice(n);
-       }},
-  };
-  return keys;
-}
-
-std::string Accepted(const KeySpec& keySpec) {
-  switch (keySpec.kind) {
-    case Kind::Number:
-      return std::to_string(keySpec.low) + " ... " + std::to_string(keySpec.high);
-    case Kind::Text:
+// What a question accepts, as --help and the error messages list it.
+std::string Accepted(const TQuestion& question) {
+  switch (question.Kind) {
+    case QuestionKind::Slider:
+    case QuestionKind::List:
+      return std::to_string(question.Low) + " ... " + std::to_string(question.High);
+    case QuestionKind::Text:
       return "any text";
-    case Kind::Words:
+    case QuestionKind::Choice:
       break;
   }
   std::string list;
-  for (const Word& word : keySpec.words) {
-    if (!list.empty())
-      list += ", ";
-    list += word.word;
-  }
+  for (const TChoice& choice : question.Choices)
+    list += (list.empty() ? "" : ", ") + std::string(choice.Word);
   return list;
+}
+
+// The state in which the questionnaire opens, in the words the command line takes.
+std::string OpeningState(const TQuestion& question) {
+  const int32_t value = OpeningValue(question);
+  switch (question.Kind) {
+    case QuestionKind::Slider:
+      return std::to_string(value);
+    case QuestionKind::Text:
+      return "empty";
+    case QuestionKind::List:
+      return "none";
+    case QuestionKind::Choice:
+      break;
+  }
+  const TChoice* choice = ChoiceFor(question, value);
+  return choice != nullptr ? choice->Word : "none";
 }
 
 std::string KeyList() {
   std::string list;
-  for (const KeySpec& keySpec : Keys()) {
-    if (!list.empty())
-      list += ", ";
-    list += keySpec.key;
-  }
+  for (const TQuestion& question : Questions())
+    list += (list.empty() ? "" : ", ") + std::string(question.Key);
   return list;
 }
 
@@ -212,17 +80,17 @@ std::string HelpText() {
   const std::string heading[3] = {"key", "values", "start state"};
   size_t keyWidth = heading[0].size();
   size_t valuesWidth = heading[1].size();
-  for (const KeySpec& keySpec : Keys()) {
-    keyWidth = std::max(keyWidth, std::string(keySpec.key).size());
-    valuesWidth = std::max(valuesWidth, Accepted(keySpec).size());
+  for (const TQuestion& question : Questions()) {
+    keyWidth = std::max(keyWidth, std::string(question.Key).size());
+    valuesWidth = std::max(valuesWidth, Accepted(question).size());
   }
   auto row = [&](const std::string& key, const std::string& values, const std::string& start) {
     text += "  " + key + std::string(keyWidth - key.size() + 2, ' ') + values +
             std::string(valuesWidth - values.size() + 2, ' ') + start + "\n";
   };
   row(heading[0], heading[1], heading[2]);
-  for (const KeySpec& keySpec : Keys())
-    row(keySpec.key, Accepted(keySpec), keySpec.start);
+  for (const TQuestion& question : Questions())
+    row(question.Key, Accepted(question), OpeningState(question));
   text +=
       "\nThe occupation is an entry of this list; job-years counts only for the entries\n"
       "marked *:\n";
@@ -294,6 +162,26 @@ bool ReadSigned(const std::string& text, int32_t& number) {
   return error == std::errc() && end == last && !text.empty();
 }
 
+// Puts a value given on the command line into the record; false when the question does
+// not take it.
+bool Answer(const TQuestion& question, const std::string& value, TAnswers& answers) {
+  int32_t number = 0;
+  if (question.Kind == QuestionKind::Text) {
+    AnswerText(question, answers) = value;
+    return true;
+  }
+  if (question.Kind == QuestionKind::Choice) {
+    const TChoice* choice = FindChoice(question, value);
+    if (choice == nullptr)
+      return false;
+    number = choice->Value;
+  } else if (!ReadNumber(value, question.Low, question.High, number)) {
+    return false;
+  }
+  SetAnswerValue(question, answers, number);
+  return true;
+}
+
 struct Options {
   bool shown = false;
   bool codes = false;
@@ -356,40 +244,17 @@ std::optional<CliOutcome> ReadAnswers(const std::vector<std::string>& pairs, TAn
     }
     const std::string key = arg.substr(0, equals);
     const std::string value = arg.substr(equals + 1);
-    const KeySpec* keySpec = nullptr;
-    for (const KeySpec& candidate : Keys()) {
-      if (key == candidate.key)
-        keySpec = &candidate;
-    }
-    if (keySpec == nullptr) {
+    const TQuestion* question = FindQuestion(key);
+    if (question == nullptr) {
       return Failure("unknown key in argument " + Quoted(arg) + "; keys: " + KeyList());
     }
     if (!given.insert(key).second) {
       return Failure("key " + Quoted(key) + " given twice, again in argument " + Quoted(arg));
     }
-    int32_t number = 0;
-    bool ok = true;
-    switch (keySpec->kind) {
-      case Kind::Number:
-        ok = ReadNumber(value, keySpec->low, keySpec->high, number);
-        break;
-      case Kind::Text:
-        break;
-      case Kind::Words:
-        ok = false;
-        for (const Word& word : keySpec->words) {
-          if (value == word.word) {
-            number = word.code;
-            ok = true;
-          }
-        }
-        break;
+    if (!Answer(*question, value, answers)) {
+      return Failure("bad value in argument " + Quoted(arg) + "; " + question->Key +
+                     " accepts: " + Accepted(*question));
     }
-    if (!ok) {
-      return Failure("bad value in argument " + Quoted(arg) + "; " + keySpec->key +
-                     " accepts: " + Accepted(*keySpec));
-    }
-    keySpec->store(answers, number, value);
   }
   return std::nullopt;
 }

@@ -1,0 +1,294 @@
+#include "questionnaire/Questions.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+#include <type_traits>
+
+namespace solvara {
+
+namespace {
+
+struct OccupationEntry {
+  const char* text;
+  const char* code;
+  bool hasJob;  // whether the years-in-job question applies
+};
+
+// The list as the questionnaire shows it, unsorted. The codes run in groups with
+// gaps (no 10, 15, 17 ...), so they are spelled out rather than computed.
+const OccupationEntry kOccupations[] = {
+    {"Sick / Disabled", "1", false},
+    {"Housewife / Househusband", "2", false},
+    {"Retired", "3", false},
+    {"Student", "4", false},
+    {"Part Time, Temp", "5", true},
+    {"Self Employed", "6", true},
+    {"Apprentice (Professional)", "7", true},
+    {"Unemployed", "8", false},
+    {"Miscellaneous", "9", true},
+    {"Employer of 3+", "11", true},
+    {"Higher Prof", "12", true},
+    {"Manager of 6+", "13", true},
+    {"Private Income", "14", true},
+    {"Other Prof and Management", "16", true},
+    {"Employer of 1 or 2", "21", true},
+    {"Lower Prof", "22", true},
+    {"Arts, Literature, Sports", "23", true},
+    {"Lower Management", "24", true},
+    {"Commercial Travellers,Reps", "25", true},
+    {"Other White Collar", "26", true},
+    {"Skilled Workers", "31", true},
+    {"Supervisors, Foremen", "32", true},
+    {"Transport Operators", "33", true},
+    {"Distributors", "41", true},
+    {"Manual Workers", "42", true},
+    {"Army, Fire Service", "43", true},
+    {"Domestics", "44", true},
+    {"Other Unskilled, Semi skilled", "45", true},
+    {"Other", "0", true},
+};
+constexpr int32_t kOccupationCount = static_cast<int32_t>(std::size(kOccupations));
+
+bool ValidOccupation(int32_t entry) {
+  return entry >= 0 && entry < kOccupationCount;
+}
+
+template <typename T>
+struct MemberOf;
+template <typename T>
+struct MemberOf<T TAnswers::*> {
+  using Type = T;
+};
+
+// The place of a member of TAnswers, whichever type it has.
+template <auto Member>
+TAnswerField Field() {
+  using T = typename MemberOf<decltype(Member)>::Type;
+  if constexpr (std::is_same_v<T, std::string>) {
+    return {nullptr, nullptr, Member};
+  } else {
+    return {[](const TAnswers& a) { return static_cast<int32_t>(a.*Member); },
+            [](TAnswers& a, int32_t value) { a.*Member = static_cast<T>(value); }, nullptr};
+  }
+}
+
+template <typename E>
+constexpr int32_t Value(E choice) {
+  return static_cast<int32_t>(choice);
+}
+
+TQuestion Slider(const char* key, const char* text, int32_t low, int32_t high, TValueWords words,
+                 const char* openingText, std::vector<TScaleMark> scale, TAnswerField field) {
+  return {key,         QuestionKind::Slider, text, low, high, {}, words,
+          openingText, std::move(scale),     field};
+}
+
+TQuestion Choice(const char* key, const char* text, std::vector<TChoice> choices,
+                 TAnswerField field) {
+  return {key, QuestionKind::Choice, text, 0, 0, std::move(choices), {}, nullptr, {}, field};
+}
+
+TQuestion Text(const char* key, const char* text, TAnswerField field) {
+  return {key, QuestionKind::Text, text, 0, 0, {}, {}, nullptr, {}, field};
+}
+
+TQuestion List(const char* key, const char* text, int32_t count, TAnswerField field) {
+  return {key, QuestionKind::List, text, 0, count - 1, {}, {}, nullptr, {}, field};
+}
+
+const char* const kYes = "Yes";
+const char* const kNo = "No";
+const char* const kNone = "None";
+const std::vector<TChoice> kYesNo = {{Value(YesNoChoice::Yes), kYes, "yes"},
+                                     {Value(YesNoChoice::No), kNo, "no"}};
+
+// The two questions of years share their scale and all their words but the first.
+const char* const kLessThan1Year = "Less than 1 Year";
+const std::vector<TScaleMark> kYearsScale = {
+    {0, kLessThan1Year}, {10, "10 Years"}, {21, "Over 20 Years"}};
+TValueWords YearsWords(const char* zero) {
+  return {zero, "1 year", "Over 20 years", " years"};
+}
+
+}  // namespace
+
+const std::vector<TQuestion>& Questions() {
+  static const std::vector<TQuestion> questions = {
+      Slider("age", "What age are you ?", 18, 66,
+             {nullptr, nullptr, "Over 65 Years Old", " Years Old"}, nullptr,
+             {{18, nullptr}, {40, nullptr}, {66, nullptr}}, Field<&TAnswers::Age>()),
+      Choice("marital", "Marital Status:",
+             {{Value(MaritalChoice::Single), "Single", "single"},
+              {Value(MaritalChoice::Married), "Married", "married"},
+              {Value(MaritalChoice::Divorced), "Divorced", "divorced"},
+              {Value(MaritalChoice::Other), "Other (Widowed / Partner ?)", "other"}},
+             Field<&TAnswers::Marital>()),
+      Text("salary", "What is your annual salary ?", Field<&TAnswers::Salary>()),
+      Choice("residential", "Residential Status:",
+             {{Value(ResidentialChoice::Tenant), "Tenant", "tenant"},
+              {Value(ResidentialChoice::LivingWithParents), "Living with Parents", "parents"},
+              {Value(ResidentialChoice::Owner), "Owner", "owner"},
+              {Value(ResidentialChoice::LocalAuthority), "Local Authority", "local-authority"},
+              {Value(ResidentialChoice::Other), "Other", "other"}},
+             Field<&TAnswers::Residential>()),
+      Slider("address-years", "How many years have you been at your current address ?", 0, 21,
+             YearsWords("Less than 1 year"), kLessThan1Year, kYearsScale,
+             Field<&TAnswers::YearsAtAddress>()),
+      Text("telephone", "Enter your telephone number:", Field<&TAnswers::Telephone>()),
+      List("occupation", "What would best describe your occupation ?", kOccupationCount,
+           Field<&TAnswers::Occupation>()),
+      Slider("job-years", "Where applicable, how long have you been doing that job ?", 0, 21,
+             YearsWords("Less than a year"), kLessThan1Year, kYearsScale,
+             Field<&TAnswers::YearsInJob>()),
+      Choice("visa", "Visa ", kYesNo, Field<&TAnswers::Visa>()),
+      Choice("mastercard", "Access / Mastercard", kYesNo, Field<&TAnswers::MasterCard>()),
+      Choice("cheque-card", "Chequecard", kYesNo, Field<&TAnswers::ChequeCard>()),
+      Slider("charge-cards", "How many charge card accounts do you have ?", 0, 6,
+             {"No cards held", "1 charge card", "Over 5 charge cards", " charge cards"}, kNone,
+             {{0, kNone}, {6, "More than 5"}}, Field<&TAnswers::ChargeCards>()),
+      Slider("live-accounts", "How many live credit accounts do you have ?", 0, 9,
+             {kNone, "1 live account", "Over 8 live accounts", " live accounts"}, nullptr,
+             {{0, nullptr}, {9, "More than 8"}}, Field<&TAnswers::LiveAccounts>()),
+      Choice("missed-payments", "Have you missed more than one payment recently ?", kYesNo,
+             Field<&TAnswers::MissedPayments>()),
+      Choice("defaults", "Have you defaulted on any accounts ?",
+             {{Value(CountChoice::No), kNo, "no"},
+              {Value(CountChoice::Yes), kYes, "yes"},
+              {Value(CountChoice::MoreThanOne), "Yes, on more than one account", "more-than-one"}},
+             Field<&TAnswers::DefaultedAccounts>()),
+      Choice("ccj", "Have you any County Court Judgements against you (CCJ's) ?",
+             {{Value(CountChoice::No), kNo, "no"},
+              {Value(CountChoice::Yes), kYes, "yes"},
+              {Value(CountChoice::MoreThanOne), "Yes, more than one", "more-than-one"}},
+             Field<&TAnswers::CountyCourtJudgements>()),
+      Choice("settled", "Have you settled any accounts ?",
+             {{Value(SettledChoice::No), kNo, "no"},
+              {Value(SettledChoice::One), "1", "1"},
+              {Value(SettledChoice::Two), "2", "2"},
+              {Value(SettledChoice::MoreThanTwo), "More than 2", "more-than-2"}},
+             Field<&TAnswers::SettledAccounts>()),
+      Choice("electoral", "Are you on the electoral register ?",
+             {{Value(ElectoralChoice::No), kNo, "no"},
+              {Value(ElectoralChoice::Yes), kYes, "yes"},
+              {Value(ElectoralChoice::Over5Years), "Yes but last registered over 5 years ago",
+               "over-5-years"}},
+             Field<&TAnswers::ElectoralRegister>()),
+  };
+  return questions;
+}
+
+const TQuestion* FindQuestion(const std::string& key) {
+  for (const TQuestion& question : Questions()) {
+    if (key == question.Key)
+      return &question;
+  }
+  return nullptr;
+}
+
+const TQuestion& QuestionFor(const std::string& key) {
+  const TQuestion* question = FindQuestion(key);
+  if (question == nullptr)
+    std::abort();  // a key written in the program that the table lacks
+  return *question;
+}
+
+const TChoice* FindChoice(const TQuestion& question, const std::string& word) {
+  for (const TChoice& choice : question.Choices) {
+    if (word == choice.Word)
+      return &choice;
+  }
+  return nullptr;
+}
+
+const TChoice* ChoiceFor(const TQuestion& question, int32_t value) {
+  for (const TChoice& choice : question.Choices) {
+    if (value == choice.Value)
+      return &choice;
+  }
+  return nullptr;
+}
+
+int32_t AnswerValue(const TQuestion& question, const TAnswers& answers) {
+  return question.Field.Get != nullptr ? question.Field.Get(answers) : 0;
+}
+
+void SetAnswerValue(const TQuestion& question, TAnswers& answers, int32_t value) {
+  if (question.Field.Set != nullptr)
+    question.Field.Set(answers, value);
+}
+
+std::string& AnswerText(const TQuestion& question, TAnswers& answers) {
+  return answers.*question.Field.Text;
+}
+
+const std::string& AnswerText(const TQuestion& question, const TAnswers& answers) {
+  return answers.*question.Field.Text;
+}
+
+int32_t OpeningValue(const TQuestion& question) {
+  return AnswerValue(question, TAnswers{});
+}
+
+int32_t SliderPosition(const TQuestion& question, const TAnswers& answers) {
+  // A slider cannot stand outside its range; a record filled by hand might.
+  return std::clamp(AnswerValue(question, answers), question.Low, question.High);
+}
+
+std::string ValueInWords(const TQuestion& question, int32_t position) {
+  const TValueWords& words = question.Words;
+  if (position == question.High)
+    return words.Top;
+  if (position == 0 && words.Zero != nullptr)
+    return words.Zero;
+  if (position == 1 && words.One != nullptr)
+    return words.One;
+  return std::to_string(position) + words.Unit;
+}
+
+std::string OpeningWords(const TQuestion& question) {
+  return question.OpeningText != nullptr ? question.OpeningText
+                                         : ValueInWords(question, OpeningValue(question));
+}
+
+std::string ScaleText(const TQuestion& question, const TScaleMark& mark) {
+  return mark.Text != nullptr ? mark.Text : ValueInWords(question, mark.Position);
+}
+
+std::string AnswerInWords(const TQuestion& question, const TAnswers& answers) {
+  switch (question.Kind) {
+    case QuestionKind::Slider:
+      return ValueInWords(question, SliderPosition(question, answers));
+    case QuestionKind::Choice: {
+      const TChoice* choice = ChoiceFor(question, AnswerValue(question, answers));
+      return choice != nullptr ? choice->Caption : "";
+    }
+    case QuestionKind::Text:
+      return AnswerText(question, answers);
+    case QuestionKind::List: {
+      const int32_t entry = AnswerValue(question, answers);
+      return ValidOccupation(entry) ? kOccupations[entry].text : "";
+    }
+  }
+  return "";
+}
+
+const std::vector<std::string>& OccupationTexts() {
+  static const std::vector<std::string> texts = [] {
+    std::vector<std::string> list;
+    for (const OccupationEntry& entry : kOccupations)
+      list.emplace_back(entry.text);
+    return list;
+  }();
+  return texts;
+}
+
+const char* OccupationCode(int32_t occupation) {
+  return ValidOccupation(occupation) ? kOccupations[occupation].code : nullptr;
+}
+
+bool YearsInJobEnabled(int32_t occupation) {
+  return ValidOccupation(occupation) && kOccupations[occupation].hasJob;
+}
+
+}  // namespace solvara
