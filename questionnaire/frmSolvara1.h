@@ -9,11 +9,11 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "questionnaire/AnswerCoding.h"
 
-class QButtonGroup;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -29,6 +29,8 @@ class TCCScore;
 class TSaveReportDialog;
 class TWebBrowser;
 
+// Every control the pages show is a member named as the page tables name it, and
+// carries that name as its object name.
 class TSolvaraForm : public QWidget {
   Q_OBJECT
 
@@ -38,13 +40,6 @@ class TSolvaraForm : public QWidget {
 
   // The answers as the controls hold them now.
   TAnswers Answers() const;
-
-  // Codes the current answers into new lists and leaves the monthly income in
-  // MonthlyIncome.
-  void BuildUpValues(std::vector<std::string>& Names, std::vector<std::string>& Values) const;
-
-  // The report lines for a scored card and the current MonthlyIncome.
-  std::vector<std::string> AnalyseWhy(TCCScore& card) const;
 
   // Asks for the file to save the report to: gets the prepared dialog and returns the
   // chosen name, or an empty text for cancel. Unset, the dialog runs modally.
@@ -69,7 +64,7 @@ class TSolvaraForm : public QWidget {
   // A finish run has put a freshly built report into WebReport.
   void ReportShown();
 
- public slots:
+ private slots:
   void FormCreate();
   void FormDestroy();
   void NextBtnClick();
@@ -85,7 +80,7 @@ class TSolvaraForm : public QWidget {
   void btnPrintClick();
   void btnSaveClick();
 
- public:
+ private:
   QStackedWidget* CreditPages = nullptr;
   QTabBar* CreditTabs = nullptr;
 
@@ -224,23 +219,18 @@ class TSolvaraForm : public QWidget {
   // name last chosen.
   TSaveReportDialog* dlgSaveHTML = nullptr;
 
-  // One group per question, so that choosing in one leaves the others alone.
-  QButtonGroup* grpMarital = nullptr;
-  QButtonGroup* grpResidential = nullptr;
-  QButtonGroup* grpVisa = nullptr;
-  QButtonGroup* grpMasterCard = nullptr;
-  QButtonGroup* grpChequeCard = nullptr;
-  QButtonGroup* grpMissedPayments = nullptr;
-  QButtonGroup* grpDefaultedAccounts = nullptr;
-  QButtonGroup* grpCCJ = nullptr;
-  QButtonGroup* grpSettledAccounts = nullptr;
-  QButtonGroup* grpElectoralRegister = nullptr;
-
- private:
   void BuildPages();
+  void ShowInWords(QSlider* slider, QLabel* value);
+  // The report for the answers as they stand; leaves their monthly income in
+  // MonthlyIncome, the one place this page writes it after its start.
+  std::vector<std::string> ReportLines() const;
   void SetActivePage(int index);
   void MoveTabs(bool forward);
   TSaveReportDialog* SaveDialog();
+
+  // The control that holds each question's answer: a slider, a button group, an edit
+  // box or the list.
+  std::vector<std::pair<const TQuestion*, QObject*>> answerControls_;
 
   SaveFileChooser saveFileChooser_;
   bool printing_ = false;

@@ -62,27 +62,30 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   // A salary and an occupation, so that the report has its limit and reasons.
-  form.edSalary->setText("30000");
-  form.lbOccupation->setCurrentRow(3);
+  form.findChild<QLineEdit*>("edSalary")->setText("30000");
+  form.findChild<QListWidget*>("lbOccupation")->setCurrentRow(3);
+  auto* report = form.findChild<solvara::TWebBrowser*>("WebReport");
+  auto* tabs = form.findChild<QTabBar*>("CreditTabs");
+  auto* finish = form.findChild<QPushButton*>("btnFinish");
 
   PaintProbe probe;
-  form.WebReport->View()->viewport()->installEventFilter(&probe);
+  report->View()->viewport()->installEventFilter(&probe);
   int shown = 0;
   QObject::connect(&form, &solvara::TSolvaraForm::ReportShown, [&shown] { ++shown; });
 
   std::vector<double> times;
   QElapsedTimer clock;
   for (int round = 0; round < rounds; ++round) {
-    form.CreditTabs->setCurrentIndex(solvara::TSolvaraForm::kMiscellaneous);
+    tabs->setCurrentIndex(solvara::TSolvaraForm::kMiscellaneous);
     QTest::qWait(5);  // let the page change settle outside the measurement
 
     shown = 0;
     probe.painted = false;
     clock.start();
-    QTest::mouseClick(form.btnFinish, Qt::LeftButton);
+    QTest::mouseClick(finish, Qt::LeftButton);
     // Paints that happened inside the click showed the blank page, never the report.
     probe.painted = false;
-    while (!(probe.painted && form.WebReport->ReadyState() == 4)) {
+    while (!(probe.painted && report->ReadyState() == 4)) {
       if (clock.elapsed() > 5000) {
         std::fprintf(stderr, "report_latency: no report painted within 5 s (round %d)\n", round);
         return 1;

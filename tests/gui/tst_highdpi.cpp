@@ -77,7 +77,7 @@ class TestHighDpi : public QObject {
     CheckWindow(&window, "main-help");
     window.SingleSearchBtn->click();
     for (int page = TSolvaraForm::kIntroduction; page <= TSolvaraForm::kResult; ++page) {
-      window.SolvaraForm->CreditTabs->setCurrentIndex(page);
+      window.SolvaraForm->findChild<QTabBar*>("CreditTabs")->setCurrentIndex(page);
       CheckWindow(&window, QStringLiteral("questionnaire-page-%1").arg(page));
     }
     Taboutfrm about(&window);  // without its modal loop, so that nothing waits on it

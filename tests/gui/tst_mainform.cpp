@@ -25,6 +25,7 @@
 #include "shell/ShellEx.h"
 #include "shell/aboutform.h"
 #include "shell/frmNews.h"
+#include "tests/gui/support/Controls.h"
 #include "tests/gui/support/LocalHttpServer.h"
 #include "tests/gui/support/Watchdog.h"
 
@@ -108,13 +109,14 @@ class TestMainForm : public QObject {
     QTest::mouseClick(w.SingleSearchBtn, Qt::LeftButton);
     QPointer<TSolvaraForm> first = w.SolvaraForm;
     QVERIFY(first && !w.NewsForm && w.SingleSearchBtn->isChecked() && !w.NewsBtn->isChecked());
-    first->edSalary->setText(u"24000"_s);
+    Child<QLineEdit>(first, "edSalary")->setText(u"24000"_s);
     QTest::mouseClick(w.SingleSearchBtn, Qt::LeftButton);
-    QVERIFY(w.SolvaraForm == first && first->edSalary->text() == u"24000"_s);
+    QVERIFY(w.SolvaraForm == first && Child<QLineEdit>(first, "edSalary")->text() == u"24000"_s);
     QTest::mouseClick(w.HelpBtn, Qt::LeftButton);
     QVERIFY(!first && w.NewsForm);  // destroyed, not hidden
     QTest::mouseClick(w.SingleSearchBtn, Qt::LeftButton);
-    QVERIFY(w.SolvaraForm && !w.NewsForm && w.SolvaraForm->edSalary->text().isEmpty());
+    QVERIFY(w.SolvaraForm && !w.NewsForm &&
+            Child<QLineEdit>(w.SolvaraForm, "edSalary")->text().isEmpty());
     QVERIFY(MouseHookHandle != nullptr);
 
     // Help, then News: one page object; the button that is down still runs its command.

@@ -11,9 +11,9 @@
 
 #include "globals.h"
 #include "questionnaire/frmSolvara1.h"
-#include "report/ReportText.h"
 #include "shell/BrowserU.h"
 #include "shell/MessageBoxes.h"
+#include "tests/gui/support/Controls.h"
 #include "tests/gui/support/Watchdog.h"
 
 using namespace solvara;
@@ -41,9 +41,9 @@ class TestReport : public QObject {
   std::unique_ptr<QTemporaryDir> out;
 
   // The saved form the core writes for the answers the page holds now.
-  QByteArray ExpectedFile() {
-    int32_t income = 0;
-    return QByteArray::fromStdString(SavedForm(ReportLinesFor(form->Answers(), income)));
+  QByteArray ExpectedFile() { return ExpectedSavedReport(form->Answers()); }
+  void Click(const char* button) {
+    QTest::mouseClick(Child<QPushButton>(form.get(), button), Qt::LeftButton);
   }
 
  private slots:
@@ -57,8 +57,8 @@ class TestReport : public QObject {
     messages.clear();
     out = std::make_unique<QTemporaryDir>();
     form = std::make_unique<TSolvaraForm>();
-    form->edSalary->setText("\u00a326,400");
-    form->CreditTabs->setCurrentIndex(TSolvaraForm::kResult);
+    Child<QLineEdit>(form.get(), "edSalary")->setText("\u00a326,400");
+    Child<QTabBar>(form.get(), "CreditTabs")->setCurrentIndex(TSolvaraForm::kResult);
   }
 
   // An existing file is replaced whole by the saved form of the answers as they are
@@ -78,14 +78,15 @@ class TestReport : public QObject {
     QFile old(path);
     QVERIFY(before.isEmpty() || (old.open(QIODevice::WriteOnly) && old.write(before) > 0));
     old.close();
-    form->edSalary->clear();  // the shown report had a salary; the saved one must not
+    Child<QLineEdit>(form.get(), "edSalary")
+        ->clear();  // the shown report had a salary; the saved one must not
     struct rlimit limits {};
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &limits), 0);
     const rlim_t usual = limits.rlim_cur;
     limits.rlim_cur = sizeLimit > 0 ? sizeLimit : usual;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &limits), 0);
     form->SetSaveFileChooser([path](TSaveReportDialog&) { return path; });
-    QTest::mouseClick(form->btnSave, Qt::LeftButton);
+    Click("btnSave");
     limits.rlim_cur = usual;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &limits), 0);
     const bool fails = sizeLimit > 0 || before.isEmpty();
@@ -102,7 +103,7 @@ class TestReport : public QObject {
       printer->setOutputFileName(pdf);
       return true;
     });
-    QTest::mouseClick(form->btnPrint, Qt::LeftButton);
+    Click("btnPrint");
     QProcess process;
     process.start("pdftotext", {pdf, "-"});
     QVERIFY2(process.waitForFinished(30000), "pdftotext (poppler-utils) is needed");
@@ -129,7 +130,7 @@ class TestReport : public QObject {
         name == "chosen" ? static_cast<QDialog*>(dialog)->accept() : dialog->reject();
       });
       MonthlyIncome = -1;  // the answers are coded before the dialog, whatever then happens
-      QTest::mouseClick(form->btnSave, Qt::LeftButton);
+      Click("btnSave");
       QCOMPARE(MonthlyIncome, 2200);
     }
     const QString settings = "Save Results|HTML Files (*.htm *.html)||";
