@@ -19,7 +19,7 @@ if [ -f "$build/CMakeCache.txt" ] && ! grep -q '^CMAKE_CXX_COMPILER:.*clang++' "
 fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DSOLVARA_FUZZ=ON -DSOLVARA_GUI=OFF -DSOLVARA_TESTS=OFF -DSOLVARA_BENCH=OFF >/dev/null
+  -DSOLVARA_FUZZ=ON -DSOLVARA_WERROR=ON -DSOLVARA_GUI=OFF -DSOLVARA_TESTS=OFF -DSOLVARA_BENCH=OFF >/dev/null
 cmake --build "$build" --target fuzz_targets -j "$jobs"
 
 list="$build/fuzz/fuzz_targets.tsv"
