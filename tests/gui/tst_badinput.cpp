@@ -9,7 +9,6 @@
 #include "questionnaire/frmSolvara1.h"
 #include "shell/MessageBoxes.h"
 #include "tests/gui/support/Controls.h"
-#include "tests/gui/support/Watchdog.h"
 
 using namespace solvara;
 using namespace Qt::StringLiterals;
@@ -66,9 +65,6 @@ class TestBadInput : public QObject {
     QCOMPARE(ShownReport(form), ExpectedShownReport(form, answers));
     QCOMPARE(MonthlyIncome, std::max(income, 0));
   }
-
- private:
-  Watchdog watchdog_{"tst_badinput", std::chrono::seconds(100)};
 };
 
 QTEST_MAIN(TestBadInput)

@@ -11,7 +11,6 @@
 #include "globals.h"
 #include "shell/BrowserU.h"
 #include "tests/gui/support/LocalHttpServer.h"
-#include "tests/gui/support/Watchdog.h"
 
 using namespace solvara;
 
@@ -36,7 +35,6 @@ struct Seen : QObject {
 class TestBrowser : public QObject {
   Q_OBJECT
 
-  Watchdog watchdog_{"tst_browser", std::chrono::seconds(90)};
   LocalHttpServer server_;
   QTemporaryDir dir_;
 

@@ -27,7 +27,6 @@
 #include "shell/frmNews.h"
 #include "tests/gui/support/Controls.h"
 #include "tests/gui/support/LocalHttpServer.h"
-#include "tests/gui/support/Watchdog.h"
 
 using namespace solvara;
 using namespace Qt::StringLiterals;
@@ -355,7 +354,6 @@ class TestMainForm : public QObject {
   QStringList launched_;
   int result_ = kShellSuccess;
   std::unique_ptr<TMainForm> window_;
-  Watchdog watchdog_{"tst_mainform", std::chrono::seconds(100)};
 };
 
 QTEST_MAIN(TestMainForm)

@@ -15,7 +15,6 @@
 #include "shell/frmNews.h"
 #include "tests/gui/support/Controls.h"
 #include "tests/gui/support/LocalHttpServer.h"
-#include "tests/gui/support/Watchdog.h"
 
 using namespace solvara;
 
@@ -137,7 +136,6 @@ class TestStress : public QObject {
 
   static void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
 
-  Watchdog watchdog_{"tst_stress", std::chrono::seconds(110)};
   QTemporaryDir dir_;
   const QString file_ = dir_.filePath(QStringLiteral("Results.htm"));
   LocalHttpServer server_;
