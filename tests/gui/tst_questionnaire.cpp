@@ -16,7 +16,6 @@
 #include "questionnaire/frmSolvara1.h"
 #include "shell/BrowserU.h"
 #include "tests/gui/support/Controls.h"
-#include "tests/gui/support/Watchdog.h"
 
 using namespace solvara;
 using Page = TSolvaraForm::Page;
@@ -24,7 +23,6 @@ using Page = TSolvaraForm::Page;
 class TestQuestionnaire : public QObject {
   Q_OBJECT
 
-  Watchdog watchdog_{"tst_questionnaire", std::chrono::seconds(90)};
   std::unique_ptr<TSolvaraForm> form;
 
   template <typename T = QWidget>
@@ -103,44 +101,33 @@ class TestQuestionnaire : public QObject {
 
   // Position -1 leaves a slider at its start, where three labels differ from the rule.
   void sliderWords_data() {
-    QTest::addColumn<QString>("slider");
-    QTest::addColumn<QString>("label");
     QTest::addColumn<int>("position");
     QTest::addColumn<QString>("text");
-    const auto row = [](const char* slider, const char* label, int position, const char* text) {
-      QTest::addRow("%s %d", slider, position) << slider << label << position << text;
-    };
-    row("tbAge", "lblAge", -1, "18 Years Old");
-    row("tbAge", "lblAge", 66, "Over 65 Years Old");
-    row("tbAge", "lblAge", 65, "65 Years Old");
-    row("tbYearsAtAddress", "lblYearsAtAddress", -1, "Less than 1 Year");
-    row("tbYearsAtAddress", "lblYearsAtAddress", 21, "Over 20 years");
-    row("tbYearsAtAddress", "lblYearsAtAddress", 1, "1 year");
-    row("tbYearsAtAddress", "lblYearsAtAddress", 7, "7 years");
-    row("tbYearsAtAddress", "lblYearsAtAddress", 0, "Less than 1 year");
-    row("tbTimeAtJob", "lblTimeAtJob", -1, "Less than 1 Year");
-    row("tbTimeAtJob", "lblTimeAtJob", 21, "Over 20 years");
-    row("tbTimeAtJob", "lblTimeAtJob", 0, "Less than a year");
-    row("tbChargeCardsHeld", "lblChargeCardsHeld", -1, "None");
-    row("tbChargeCardsHeld", "lblChargeCardsHeld", 6, "Over 5 charge cards");
-    row("tbChargeCardsHeld", "lblChargeCardsHeld", 2, "2 charge cards");
-    row("tbChargeCardsHeld", "lblChargeCardsHeld", 0, "No cards held");
-    row("tbLiveAccounts", "lblLiveAccounts", -1, "None");
-    row("tbLiveAccounts", "lblLiveAccounts", 9, "Over 8 live accounts");
-    row("tbLiveAccounts", "lblLiveAccounts", 4, "4 live accounts");
-    row("tbLiveAccounts", "lblLiveAccounts", 1, "1 live account");
+    // clang-format off
+    const std::tuple<const char*, int, const char*> rows[] = {
+        {"tbAge", -1, "18 Years Old"}, {"tbAge", 66, "Over 65 Years Old"},
+        {"tbAge", 65, "65 Years Old"}, {"tbYearsAtAddress", -1, "Less than 1 Year"},
+        {"tbYearsAtAddress", 21, "Over 20 years"}, {"tbYearsAtAddress", 1, "1 year"},
+        {"tbYearsAtAddress", 7, "7 years"}, {"tbYearsAtAddress", 0, "Less than 1 year"},
+        {"tbTimeAtJob", -1, "Less than 1 Year"}, {"tbTimeAtJob", 21, "Over 20 years"},
+        {"tbTimeAtJob", 0, "Less than a year"}, {"tbChargeCardsHeld", -1, "None"},
+        {"tbChargeCardsHeld", 6, "Over 5 charge cards"}, {"tbChargeCardsHeld", 2, "2 charge cards"},
+        {"tbChargeCardsHeld", 0, "No cards held"}, {"tbLiveAccounts", -1, "None"},
+        {"tbLiveAccounts", 9, "Over 8 live accounts"}, {"tbLiveAccounts", 4, "4 live accounts"},
+        {"tbLiveAccounts", 1, "1 live account"}};
+    // clang-format on
+    for (const auto& [slider, position, text] : rows)
+      QTest::addRow("%s %d", slider, position) << position << text;
   }
   void sliderWords() {
-    QFETCH(QString, slider);
-    QFETCH(QString, label);
     QFETCH(int, position);
     QFETCH(QString, text);
-    auto* control = W<QSlider>(slider);
+    const QString slider = QString(QTest::currentDataTag()).section(' ', 0, 0);
     if (position >= 0) {
-      control->setValue(position == 0 ? 1 : 0);  // from elsewhere, so that it moves
-      control->setValue(position);
+      W<QSlider>(slider)->setValue(position == 0 ? 1 : 0);  // from elsewhere, so that it moves
+      W<QSlider>(slider)->setValue(position);
     }
-    QCOMPARE(W<QLabel>(label)->text(), text);
+    QCOMPARE(W<QLabel>("lbl" + slider.mid(2))->text(), text);  // tbAge shows in lblAge
   }
 
   // The years-in-job question applies only to occupations with a job; switched off,
@@ -181,40 +168,34 @@ class TestQuestionnaire : public QObject {
   void choices_data() {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("coded");  // the entries it adds to those of the start answers
-    const auto row = [](const char* button, const char* caption, const char* coded) {
+    // clang-format off
+    const char* const rows[][3] = {
+        {"rbSingle", "Single", ""}, {"rbMarried", "Married", "MaritalStatus=M"},
+        {"rbDivorced", "Divorced", "MaritalStatus=W"},
+        {"rbMaritalOther", "Other (Widowed / Partner ?)", "MaritalStatus=X"},
+        {"rbTenant", "Tenant", "ResidentialStatus=T"},
+        {"rbLivingWithParents", "Living with Parents", "ResidentialStatus=P"},
+        {"rbOwner", "Owner", "ResidentialStatus=O"},
+        {"rbLocalAuthority", "Local Authority", "ResidentialStatus=A"},
+        {"rbOther", "Other", "ResidentialStatus=X"}, {"rbVisaYes", "Yes", "VisaCardHeld=Y"},
+        {"rbVisaNo", "No", ""}, {"rbMasterCardYes", "Yes", "AccessMastercardHeld=Y"},
+        {"rbMasterCardNo", "No", ""}, {"rbChequeCardYes", "Yes", "ChequeCardHeld=Y"},
+        {"rbChequeCardNo", "No", ""}, {"rbMissedPaymentsYes", "Yes", "WorstStatusofLiveAccounts=2"},
+        {"rbMissedPaymentsNo", "No", ""}, {"rbDefaultedAccountsNo", "No", ""},
+        {"rbDefaultedAccountsYes", "Yes", "DefaultAccounts=1"},
+        {"rbDefaultedAccountsMorethan1", "Yes, on more than one account", "DefaultAccounts=2"},
+        {"rbCCJNo", "No", ""}, {"rbCCJYes", "Yes", "CCJS=1"},
+        {"rbCCJMorethanone", "Yes, more than one", "CCJS=2"}, {"rbSettledAccountsNo", "No", ""},
+        {"rbSettledAccounts1", "1", "SettledCreditAccounts=1"},
+        {"rbSettledAccounts2", "2", "SettledCreditAccounts=2"},
+        {"rbSettledAccountsmoreThan2", "More than 2", "SettledCreditAccounts=3"},
+        {"rbElectoralRegisterNo", "No", ""},
+        {"rbElectoralRegisterYes", "Yes", "NamesMatchingonElectoralRoll=1"},
+        {"rbElectoralRegisterOver5Years", "Yes but last registered over 5 years ago",
+         "NamesMatchingonElectoralRoll=1 YearsSinceLastRegistered=6"}};
+    // clang-format on
+    for (const auto& [button, caption, coded] : rows)
       QTest::newRow(button) << caption << coded;
-    };
-    row("rbSingle", "Single", "");
-    row("rbMarried", "Married", "MaritalStatus=M");
-    row("rbDivorced", "Divorced", "MaritalStatus=W");
-    row("rbMaritalOther", "Other (Widowed / Partner ?)", "MaritalStatus=X");
-    row("rbTenant", "Tenant", "ResidentialStatus=T");
-    row("rbLivingWithParents", "Living with Parents", "ResidentialStatus=P");
-    row("rbOwner", "Owner", "ResidentialStatus=O");
-    row("rbLocalAuthority", "Local Authority", "ResidentialStatus=A");
-    row("rbOther", "Other", "ResidentialStatus=X");
-    row("rbVisaYes", "Yes", "VisaCardHeld=Y");
-    row("rbVisaNo", "No", "");
-    row("rbMasterCardYes", "Yes", "AccessMastercardHeld=Y");
-    row("rbMasterCardNo", "No", "");
-    row("rbChequeCardYes", "Yes", "ChequeCardHeld=Y");
-    row("rbChequeCardNo", "No", "");
-    row("rbMissedPaymentsYes", "Yes", "WorstStatusofLiveAccounts=2");
-    row("rbMissedPaymentsNo", "No", "");
-    row("rbDefaultedAccountsNo", "No", "");
-    row("rbDefaultedAccountsYes", "Yes", "DefaultAccounts=1");
-    row("rbDefaultedAccountsMorethan1", "Yes, on more than one account", "DefaultAccounts=2");
-    row("rbCCJNo", "No", "");
-    row("rbCCJYes", "Yes", "CCJS=1");
-    row("rbCCJMorethanone", "Yes, more than one", "CCJS=2");
-    row("rbSettledAccountsNo", "No", "");
-    row("rbSettledAccounts1", "1", "SettledCreditAccounts=1");
-    row("rbSettledAccounts2", "2", "SettledCreditAccounts=2");
-    row("rbSettledAccountsmoreThan2", "More than 2", "SettledCreditAccounts=3");
-    row("rbElectoralRegisterNo", "No", "");
-    row("rbElectoralRegisterYes", "Yes", "NamesMatchingonElectoralRoll=1");
-    row("rbElectoralRegisterOver5Years", "Yes but last registered over 5 years ago",
-        "NamesMatchingonElectoralRoll=1 YearsSinceLastRegistered=6");
   }
   void choices() {
     QFETCH(QString, caption);
@@ -231,18 +212,11 @@ class TestQuestionnaire : public QObject {
 
   // A choice in each of the ten groups stays; choosing again moves it in its group only.
   void radioGroupsAreIndependent() {
-    const char* const chosen[] = {"rbMarried",
-                                  "rbOwner",
-                                  "rbVisaNo",
-                                  "rbMasterCardYes",
-                                  "rbChequeCardNo",
-                                  "rbMissedPaymentsYes",
-                                  "rbCCJYes",
-                                  "rbSettledAccounts2",
-                                  "rbDefaultedAccountsMorethan1",
-                                  "rbElectoralRegisterOver5Years",
-                                  "rbVisaYes",
-                                  "rbVisaYes"};
+    // clang-format off
+    const char* const chosen[] = {"rbMarried", "rbOwner", "rbVisaNo", "rbMasterCardYes",
+        "rbChequeCardNo", "rbMissedPaymentsYes", "rbCCJYes", "rbSettledAccounts2",
+        "rbDefaultedAccountsMorethan1", "rbElectoralRegisterOver5Years", "rbVisaYes", "rbVisaYes"};
+    // clang-format on
     for (const char* name : chosen)
       W<QRadioButton>(name)->click();
     for (const char* name : chosen)
