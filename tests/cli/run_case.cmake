@@ -1,6 +1,7 @@
 # Runs solvara-report once and checks what it did. Called by ctest as
 #   cmake -DPROGRAM=<exe> -DARGS=<arguments separated by |> -DEXIT=<status>
 #         [-DEXPECTED=<file holding the exact standard output>]
+#         [-DCONTAINS=<file holding a part of the standard output>]
 #         [-DMENTION=<text the one-line error message must contain>]
 #         -DWORK=<scratch directory> -P run_case.cmake
 string(REPLACE "|" ";" arguments "${ARGS}")
@@ -24,6 +25,15 @@ if(DEFINED EXPECTED)
   endif()
   if(NOT error_text STREQUAL "")
     message(FATAL_ERROR "unexpected standard error: ${error_text}")
+  endif()
+endif()
+
+if(DEFINED CONTAINS)
+  file(READ "${out}" got)
+  file(READ "${CONTAINS}" part)
+  string(FIND "${got}" "${part}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "standard output does not hold ${CONTAINS}; got:\n${got}")
   endif()
 endif()
 

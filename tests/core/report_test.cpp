@@ -70,6 +70,16 @@ TEST(AnswerCoding, SalaryAsPeopleTypeIt) {
   }
 }
 
+TEST(AnswerCoding, TelephoneOfBlanksAndControlCharactersIsNone) {
+  // Each choice's coding is checked through the page (tst_questionnaire) and its word
+  // through tests/cli; what neither can type is a telephone of control characters.
+  TAnswers a;
+  a.Telephone = " \r\n\t\x01\x1F";
+  EXPECT_EQ(Coded(a), kStart + "income=0");
+  a.Telephone += "\x7F";
+  EXPECT_EQ(Coded(a).find("HomeTelephone"), std::string::npos);
+}
+
 Lines Analysed(int32_t total, int32_t income, Lines positive = {}, Lines negative = {}) {
   TCCScore card;
   card.TotalScore = total;
@@ -178,67 +188,23 @@ TEST(ReportDocument, ShownFormHasNoCrLfAndSavedFormEndsEveryLineWithOne) {
   EXPECT_EQ(SavedForm({"one", "a\r\nb"}), header + "\r\none\r\na\r\nb\r\n" + footer + "\r\n");
 }
 
-TEST(ReportCli, EveryChoiceReachesItsCodedEntryInTableOrder) {
-  // Blanks and control characters trim away from a telephone number; a no-break space
-  // (U+00A0) does not.
-  const std::string start = "Age=1801\nMaritalStatus=S\n", none = "MonthlyIncome=0\n",
-                    rest = "TimeAtAddress=001\nHomeTelephone=N\nChargeCardAccountsHeld=0\n";
-  // clang-format off
-  const std::pair<Lines, std::string> runs[] = {{{}, start + rest + none},
-      {{"visa=no", "mastercard=no", "cheque-card=no", "missed-payments=no", "defaults=no", "ccj=no",
-        "settled=no", "electoral=no", "telephone= \r\n\t\x01\x1F", "age=18", "marital=single",
-        "job-years=21", "live-accounts=0", "residential=local-authority"},
-       start + "ResidentialStatus=A\n" + rest + none},
-      {{"age=040", "marital=married", "residential=tenant", "address-years=21", "telephone=x",
-        "occupation=28", "job-years=3", "visa=yes", "mastercard=yes", "cheque-card=yes",
-        "charge-cards=6", "live-accounts=9", "missed-payments=yes", "defaults=yes", "ccj=yes",
-        "settled=1", "electoral=yes", "salary=\u00A325,000.99"},
-       "Age=4001\nMaritalStatus=M\nResidentialStatus=T\nTimeAtAddress=2101\nOccupation=0\n"
-       "TimeInJob=301\nVisaCardHeld=Y\nAccessMastercardHeld=Y\nChequeCardHeld=Y\n"
-       "ChargeCardAccountsHeld=6\nLiveCreditAccounts=9\nWorstStatusofLiveAccounts=2\n"
-       "DefaultAccounts=1\nCCJS=1\nSettledCreditAccounts=1\nNamesMatchingonElectoralRoll=1\n"
-       "MonthlyNetIncome=2083\nMonthlyIncome=2083\n"},
-      {{"marital=divorced", "residential=parents", "defaults=more-than-one", "ccj=more-than-one",
-        "settled=2", "electoral=over-5-years"},
-       "Age=1801\nMaritalStatus=W\nResidentialStatus=P\n" + rest + "DefaultAccounts=2\nCCJS=2\n"
-       "SettledCreditAccounts=2\nNamesMatchingonElectoralRoll=1\nYearsSinceLastRegistered=6\n"
-       + none},
-      {{"marital=other", "residential=other", "settled=more-than-2", "salary=a=b",
-        "telephone=\u00A0"}, "Age=1801\nMaritalStatus=X\nResidentialStatus=X\nTimeAtAddress=001\n"
-       "ChargeCardAccountsHeld=0\nSettledCreditAccounts=3\n" + none},
-      {{"residential=owner", "telephone= 0 "},
-       start + "ResidentialStatus=O\nTimeAtAddress=001\nChargeCardAccountsHeld=0\n" + none}};
-  // clang-format on
-  for (auto [args, coded] : runs) {
-    args.insert(args.begin(), "--codes");
-    EXPECT_EQ(RunReportCli(args).out, coded) << testing::PrintToString(args);
-  }
-}
-
-TEST(ReportCli, DocumentsScoresAndBadInput) {
-  int32_t income = 0;
-  const Lines lines = ReportLinesFor(TAnswers{}, income);
-  EXPECT_EQ(RunReportCli({"age=18"}).out, SavedForm(lines));
-  EXPECT_EQ(RunReportCli({"age=18", "--shown", "salary="}).out, ShownForm(lines));
-  const std::string head =
-      "{\"TotalScore\":834,\"CutOff\":821,\"PositiveReasons\":"
-      "[\"00015=MaritalStatus\"],\"NegativeReasons\":[],\"Errors\":";
-  EXPECT_EQ(RunReportCli({"--score", "MaritalStatus=M", "--income", "1500"}).out,
-            head + "null,\"CreditLimit\":2000}\n");
+// Those that tests/cli leaves out: a bad entry or bytes that are no UTF-8 in --score,
+// and bad input of every kind, each named in a one-line message.
+TEST(ReportCli, ScoresAndBadInput) {
   EXPECT_EQ(RunReportCli({"--score", "Age=1800", "Colour=a=b", "MaritalStatus=M"}).out,
-            head + "[\"Error with Colour and a=b, Name not recognised\"],\"CreditLimit\":1000}\n");
+            "{\"TotalScore\":834,\"CutOff\":821,\"PositiveReasons\":[\"00015=MaritalStatus\"],"
+            "\"NegativeReasons\":[],\"Errors\":[\"Error with Colour and a=b, Name not "
+            "recognised\"],\"CreditLimit\":1000}\n");
   const CliOutcome bytes = RunReportCli({"--score", "N\xFF\xC3=v\xC0\x80", "Age=\xE2\x82"});
   EXPECT_NE(bytes.out.find("Error with N\xEF\xBF\xBD"), std::string::npos);  // U+FFFD for them
   EXPECT_EQ(bytes.out.find_first_of("\xFF\xC3\xC0"), std::string::npos);
   // clang-format off
   const std::pair<Lines, std::string> bad[] = {  // and a part of the message
-      {{"colour=blue"}, "colour=blue"}, {{"Age=40"}, "Age=40"}, {{"age=17"}, "18 ... 66"},
-      {{"age="}, "age="}, {{"age=+40"}, "age=+40"}, {{"age=99999999999999"}, "age=99999999999999"},
-      {{"marital=Single"}, "single, married, divorced, other"}, {{"age=40", "age=41"}, "age=41"},
-      {{"age"}, "\"age\""}, {{""}, "\"\""}, {{"--bogus"}, "--bogus"},
-      {{"--shown", "--shown"}, "--shown"}, {{"--shown", "--codes"}, "--codes"},
-      {{"--income", "5"}, "--income"}, {{"--score", "--income"}, "--income"},
-      {{"--score", "--income", "99999999999"}, "99999999999"}, {{"--score", "Age"}, "Age"},
+      {{"Age=40"}, "Age=40"}, {{"age="}, "age="}, {{"age=+40"}, "age=+40"},
+      {{"age=99999999999999"}, "age=99999999999999"}, {{"occupation=29"}, "0 ... 28"},
+      {{"marital=Single"}, "single, married, divorced, other"}, {{""}, "\"\""},
+      {{"--shown", "--shown"}, "--shown"}, {{"--income", "5"}, "--income"},
+      {{"--score", "--income"}, "--income"}, {{"--score", "--income", "99999999999"}, "99999999999"},
       {{"--score", "--income", "1", "--income", "2"}, "--income"},
       {{"line\nbreak=1"}, "line\\x0abreak=1"}, {{"\r\x1b[2J"}, "\\x0d\\x1b[2J"}};
   // clang-format on
@@ -250,10 +216,7 @@ TEST(ReportCli, DocumentsScoresAndBadInput) {
     EXPECT_EQ(outcome.err.find_first_of("\r\n"), outcome.err.size() - 1);  // one line
     EXPECT_NE(outcome.err.find(named), std::string::npos);
   }
-  const CliOutcome help = RunReportCli({"age=40", "--help", "bogus"});
-  EXPECT_EQ(help.exitCode, 0);
-  for (const char* listed : {"  cheque-card", "  electoral", "over-5-years", "Other White Collar"})
-    EXPECT_NE(help.out.find(listed), std::string::npos) << listed;
+  EXPECT_EQ(RunReportCli({"age=40", "--help", "bogus"}).exitCode, 0);
 }
 
 }  // namespace
