@@ -12,7 +12,7 @@ packages=(
   xvfb xauth xdotool libxdamage-dev imagemagick x11-utils
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev file
-  poppler-utils
+  poppler-utils python3-minimal
 )
 
 missing=()

@@ -30,7 +30,7 @@ fail() {
 }
 note() { echo "e2e: $*"; }
 
-for tool in Xvfb xdotool xwininfo import; do
+for tool in Xvfb xdotool xwininfo import python3; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps.sh installs it)"
 done
 
