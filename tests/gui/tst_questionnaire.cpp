@@ -1,15 +1,8 @@
 // The questionnaire page driven as a user would: mouse and keyboard on the offscreen
 // platform, controls found by their names, the report compared with what the core
 // writes for the same answers.
-#include <QApplication>
-#include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSlider>
-#include <QStackedWidget>
-#include <QTabBar>
 #include <QtTest>
+#include <QtWidgets>
 
 #include "globals.h"
 #include "questionnaire/AnswerCoding.h"

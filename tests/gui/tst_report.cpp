@@ -1,11 +1,7 @@
 // The result page's Print and Save as HTML, run under a private, empty home folder.
 #include <sys/resource.h>
-#include <QApplication>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTabBar>
 #include <QtTest>
+#include <QtWidgets>
 #include <csignal>
 
 #include "globals.h"
