@@ -70,6 +70,15 @@ TEST(AnswerCoding, SalaryAsPeopleTypeIt) {
   }
 }
 
+// A record filled by hand codes as the sliders would hold it.
+TEST(AnswerCoding, PositionsOutsideTheirRangesCodeAsTheNearestEnd) {
+  TAnswers a;
+  a.Age = 5, a.YearsAtAddress = 99, a.ChargeCards = -3, a.LiveAccounts = 10;
+  EXPECT_EQ(Coded(a),
+            "Age=1801 MaritalStatus=S TimeAtAddress=2101 HomeTelephone=N "
+            "ChargeCardAccountsHeld=0 LiveCreditAccounts=9 income=0");
+}
+
 TEST(AnswerCoding, TelephoneOfBlanksAndControlCharactersIsNone) {
   // Each choice's coding is checked through the page (tst_questionnaire) and its word
   // through tests/cli; what neither can type is a telephone of control characters.
