@@ -122,12 +122,13 @@ void TPageBuilder::Slider(QVBoxLayout* page, const char* key, Slot<QLabel> quest
   for (int column = 0; column < 3; ++column) {
     row->setColumnStretch(column, 1);
   }
-  // Two marks stand at the ends, three at the ends and the middle.
-  const int step = scale.size() == 3 ? 1 : 2;
+  // Two labels stand at the ends, three at the ends and the middle.
+  const std::vector<std::string> texts = ScaleTexts(q);
+  const int step = texts.size() == 3 ? 1 : 2;
   int column = 0;
-  auto mark = q.Scale.begin();
+  auto text = texts.begin();
   for (const Slot<QLabel>& end : scale) {
-    QLabel* label = MakeLabel(end, parent, Words(ScaleText(q, *mark++)), true);
+    QLabel* label = MakeLabel(end, parent, Words(*text++), true);
     QFont font = label->font();
     font.setPointSizeF(font.pointSizeF() * 0.85);
     label->setFont(font);

@@ -79,9 +79,8 @@ constexpr int32_t Value(E choice) {
 }
 
 TQuestion Slider(const char* key, const char* text, int32_t low, int32_t high, TValueWords words,
-                 const char* openingText, std::vector<TScaleMark> scale, TAnswerField field) {
-  return {key,         QuestionKind::Slider, text, low, high, {}, words,
-          openingText, std::move(scale),     field};
+                 const char* openingText, TScale scale, TAnswerField field) {
+  return {key, QuestionKind::Slider, text, low, high, {}, words, openingText, scale, field};
 }
 
 TQuestion Choice(const char* key, const char* text, std::vector<TChoice> choices,
@@ -105,8 +104,7 @@ const std::vector<TChoice> kYesNo = {{Value(YesNoChoice::Yes), kYes, "yes"},
 
 // The two questions of years share their scale and all their words but the first.
 const char* const kLessThan1Year = "Less than 1 Year";
-const std::vector<TScaleMark> kYearsScale = {
-    {0, kLessThan1Year}, {10, "10 Years"}, {21, "Over 20 Years"}};
+const TScale kYearsScale = {kLessThan1Year, 10, "10 Years", "Over 20 Years"};
 TValueWords YearsWords(const char* zero) {
   return {zero, "1 year", "Over 20 years", " years"};
 }
@@ -117,7 +115,7 @@ const std::vector<TQuestion>& Questions() {
   static const std::vector<TQuestion> questions = {
       Slider("age", "What age are you ?", 18, 66,
              {nullptr, nullptr, "Over 65 Years Old", " Years Old"}, nullptr,
-             {{18, nullptr}, {40, nullptr}, {66, nullptr}}, Field<&TAnswers::Age>()),
+             {nullptr, 40, nullptr, nullptr}, Field<&TAnswers::Age>()),
       Choice("marital", "Marital Status:",
              {{Value(MaritalChoice::Single), "Single", "single"},
               {Value(MaritalChoice::Married), "Married", "married"},
@@ -146,10 +144,10 @@ const std::vector<TQuestion>& Questions() {
       Choice("cheque-card", "Chequecard", kYesNo, Field<&TAnswers::ChequeCard>()),
       Slider("charge-cards", "How many charge card accounts do you have ?", 0, 6,
              {"No cards held", "1 charge card", "Over 5 charge cards", " charge cards"}, kNone,
-             {{0, kNone}, {6, "More than 5"}}, Field<&TAnswers::ChargeCards>()),
+             {kNone, -1, nullptr, "More than 5"}, Field<&TAnswers::ChargeCards>()),
       Slider("live-accounts", "How many live credit accounts do you have ?", 0, 9,
              {kNone, "1 live account", "Over 8 live accounts", " live accounts"}, nullptr,
-             {{0, nullptr}, {9, "More than 8"}}, Field<&TAnswers::LiveAccounts>()),
+             {nullptr, -1, nullptr, "More than 8"}, Field<&TAnswers::LiveAccounts>()),
       Choice("missed-payments", "Have you missed more than one payment recently ?", kYesNo,
              Field<&TAnswers::MissedPayments>()),
       Choice("defaults", "Have you defaulted on any accounts ?",
@@ -251,8 +249,16 @@ std::string OpeningWords(const TQuestion& question) {
                                          : ValueInWords(question, OpeningValue(question));
 }
 
-std::string ScaleText(const TQuestion& question, const TScaleMark& mark) {
-  return mark.Text != nullptr ? mark.Text : ValueInWords(question, mark.Position);
+std::vector<std::string> ScaleTexts(const TQuestion& question) {
+  const TScale& scale = question.Scale;
+  const auto text = [&](const char* given, int32_t position) {
+    return given != nullptr ? std::string(given) : ValueInWords(question, position);
+  };
+  std::vector<std::string> texts = {text(scale.Left, question.Low)};
+  if (scale.MiddleAt >= 0)
+    texts.push_back(text(scale.Middle, scale.MiddleAt));
+  texts.push_back(text(scale.Right, question.High));
+  return texts;
 }
 
 std::string AnswerInWords(const TQuestion& question, const TAnswers& answers) {

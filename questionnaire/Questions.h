@@ -61,11 +61,14 @@ struct TValueWords {
   const char* Unit;
 };
 
-// A label of the scale under a slider: its text, or, where that is null, the words for
+// The labels under a slider: at its two ends and, where MiddleAt is not negative, at
+// that position in its middle. Each is its text or, where that is null, the words for
 // its position.
-struct TScaleMark {
-  int32_t Position;
-  const char* Text;
+struct TScale {
+  const char* Left;
+  int32_t MiddleAt;
+  const char* Middle;
+  const char* Right;
 };
 
 // Where the answer stands in TAnswers: a number (a position, an entry or a choice's
@@ -82,10 +85,10 @@ struct TQuestion {
   const char* Text;  // the question as its page asks it
   int32_t Low;       // Slider and List: the range, both ends included
   int32_t High;
-  std::vector<TChoice> Choices;   // Choice: in the order the page shows them
-  TValueWords Words;              // Slider
-  const char* OpeningText;        // Slider: the value's text at first, where not its words
-  std::vector<TScaleMark> Scale;  // Slider: left, middle and right, or left and right
+  std::vector<TChoice> Choices;  // Choice: in the order the page shows them
+  TValueWords Words;             // Slider
+  const char* OpeningText;       // Slider: the value's text at first, where not its words
+  TScale Scale;                  // Slider
   TAnswerField Field;
 };
 
@@ -118,8 +121,8 @@ int32_t SliderPosition(const TQuestion& question, const TAnswers& answers);
 // shows before the slider first moves.
 std::string ValueInWords(const TQuestion& question, int32_t position);
 std::string OpeningWords(const TQuestion& question);
-// The text of a scale label.
-std::string ScaleText(const TQuestion& question, const TScaleMark& mark);
+// The texts of a slider's scale from left to right: two, or three with a middle.
+std::vector<std::string> ScaleTexts(const TQuestion& question);
 
 // An answer as the questionnaire shows it: a slider's words, a choice's caption, the
 // text typed, the occupation's entry; empty for a question left unanswered.
