@@ -21,7 +21,6 @@
 #include <limits>
 
 #include "globals.h"
-#include "questionnaire/PageBuilder.h"
 #include "report/ReportOutput.h"
 #include "report/ReportText.h"
 #include "shell/BrowserU.h"

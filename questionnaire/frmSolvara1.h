@@ -9,10 +9,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "questionnaire/AnswerCoding.h"
+#include "questionnaire/PageBuilder.h"
 
 class QLabel;
 class QLineEdit;
@@ -25,7 +24,6 @@ class QTabBar;
 
 namespace solvara {
 
-class TCCScore;
 class TSaveReportDialog;
 class TWebBrowser;
 
@@ -228,9 +226,7 @@ class TSolvaraForm : public QWidget {
   void MoveTabs(bool forward);
   TSaveReportDialog* SaveDialog();
 
-  // The control that holds each question's answer: a slider, a button group, an edit
-  // box or the list.
-  std::vector<std::pair<const TQuestion*, QObject*>> answerControls_;
+  TAnswerControls answerControls_;
 
   SaveFileChooser saveFileChooser_;
   bool printing_ = false;

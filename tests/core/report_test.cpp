@@ -89,6 +89,20 @@ TEST(AnswerCoding, TelephoneOfBlanksAndControlCharactersIsNone) {
   EXPECT_EQ(Coded(a).find("HomeTelephone"), std::string::npos);
 }
 
+// An answer in the words its page shows it: a slider's words, a choice's caption, the
+// text typed, the occupation; nothing for a question left unanswered.
+TEST(Questions, AnswersInThePagesWords) {
+  TAnswers a;
+  a.Age = 66, a.Residential = ResidentialChoice::Owner, a.Occupation = 15, a.Salary = "\u00A31";
+  const auto words = [&a](const char* key) { return AnswerInWords(QuestionFor(key), a); };
+  EXPECT_EQ(words("age"), "Over 65 Years Old");
+  EXPECT_EQ(words("address-years"), "Less than 1 year");
+  EXPECT_EQ(words("residential"), "Owner");
+  EXPECT_EQ(words("occupation"), "Lower Prof");
+  EXPECT_EQ(words("salary"), "\u00A31");
+  EXPECT_EQ(words("visa"), "");
+}
+
 Lines Analysed(int32_t total, int32_t income, Lines positive = {}, Lines negative = {}) {
   TCCScore card;
   card.TotalScore = total;
