@@ -123,38 +123,6 @@ class TestQuestionnaire : public QObject {
     QCOMPARE(W<QLabel>("lbl" + slider.mid(2))->text(), text);  // tbAge shows in lblAge
   }
 
-  // The questions as the pages ask them and the scales under the sliders.
-  void texts_data() {
-    QTest::addColumn<QString>("text");
-    // clang-format off
-    const char* const rows[][2] = {{"Label6", "What age are you ?"},
-        {"Label21", "18 Years Old"}, {"Label20", "40 Years Old"}, {"Label19", "Over 65 Years Old"},
-        {"Label7", "Marital Status:"}, {"Label41", "What is your annual salary ?"},
-        {"Label10", "Residential Status:"},
-        {"Label12", "How many years have you been at your current address ?"},
-        {"Label15", "Less than 1 Year"}, {"Label14", "10 Years"}, {"Label13", "Over 20 Years"},
-        {"Label11", "Enter your telephone number:"},
-        {"Label17", "What would best describe your occupation ?"},
-        {"lblTimeInJob1", "Where applicable, how long have you been doing that job ?"},
-        {"lblTimeInJob2", "Less than 1 Year"}, {"lblTimeInJob3", "10 Years"},
-        {"lblTimeInJob4", "Over 20 Years"}, {"Label25", "Visa "}, {"Label26", "Access / Mastercard"},
-        {"Label27", "Chequecard"}, {"Label28", "How many charge card accounts do you have ?"},
-        {"Label32", "None"}, {"Label30", "More than 5"},
-        {"Label33", "How many live credit accounts do you have ?"}, {"Label36", "None"},
-        {"Label35", "More than 8"}, {"Label37", "Have you missed more than one payment recently ?"},
-        {"Label34", "Have you defaulted on any accounts ?"},
-        {"Label39", "Have you any County Court Judgements against you (CCJ's) ?"},
-        {"Label38", "Have you settled any accounts ?"},
-        {"Label40", "Are you on the electoral register ?"}};
-    // clang-format on
-    for (const auto& [label, text] : rows)
-      QTest::newRow(label) << text;
-  }
-  void texts() {
-    QFETCH(QString, text);
-    QCOMPARE(W<QLabel>(QTest::currentDataTag())->text(), text);
-  }
-
   // The years-in-job question applies only to occupations with a job; switched off,
   // its slider keeps its position and text. Once made, the choice can change but not
   // be taken back (Ctrl+click, Ctrl+Space).
