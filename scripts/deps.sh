@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-dejavu-core
   xvfb xauth xdotool libxdamage-dev imagemagick x11-utils
+  dbus-daemon dbus-bin # dbus-run-session, dbus-send: the real-window test's session bus
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev file
   poppler-utils python3-minimal

@@ -7,11 +7,19 @@
 #   - a right click and the menu key over the news page and the report open no menu;
 #   - nothing is stored: HOME and every XDG folder point at one empty folder, and
 #     afterwards it holds the saved report and nothing else of the program's making;
+#     the runtime folder, outside HOME as on a desktop, holds only what the session's
+#     own services put there;
 #   - nothing is sent: the home page is a local server that records every request,
 #     and the only requests are for the news file, carrying no answer;
 #   - no answer reaches the disk: a unique telephone marker and a distinctive salary
 #     are searched for in HOME, the temporary folders and the working folder, while
 #     the program runs and after it has ended.
+# It runs as on a desktop: the program has a session bus of its own (dbus-run-session),
+# whose services see the same HOME, and where at-spi2-core is installed the session's
+# accessibility bus is up before the program starts, as a desktop's autostart has it,
+# so that the program's accessibility bridge is at work too. Without a bus of its own,
+# libdbus would start one behind the program's back (dbus-x11's autolaunch) and note
+# its address in HOME.
 # Screenshots of every step are kept in the artifacts folder.
 #
 # Usage: run_e2e.sh SOLVARA SOLVARA_REPORT RECORDER ARTIFACTS_DIR HOME_PAGE
@@ -30,17 +38,18 @@ fail() {
 }
 note() { echo "e2e: $*"; }
 
-for tool in Xvfb xdotool xwininfo import python3; do
+for tool in Xvfb xdotool xwininfo import python3 dbus-run-session dbus-send; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps.sh installs it)"
 done
 
 rm -rf "$artifacts"
 mkdir -p "$artifacts"
 work=$(mktemp -d /tmp/solvara-e2e.XXXXXX)
-env_dir=$work/home # HOME and every XDG folder
-run_dir=$work/run  # the program's working folder
-mkdir -p "$env_dir" "$run_dir"
-chmod 700 "$env_dir"
+env_dir=$work/home         # HOME and every XDG folder but the runtime one
+runtime_dir=$work/runtime # XDG_RUNTIME_DIR: the session's sockets
+run_dir=$work/run         # the program's working folder
+mkdir -p "$env_dir" "$runtime_dir" "$run_dir"
+chmod 700 "$env_dir" "$runtime_dir"
 
 started=()
 cleanup() {
@@ -200,12 +209,20 @@ leaks() {
 }
 
 # ---- the run --------------------------------------------------------------------
+# The session: its bus, its accessibility bus when there is a launcher for one (a
+# failure to start it is the launcher's affair, not the program's), then the program.
+# dbus-run-session ends the bus, and with it whatever the bus started, when the
+# program ends, and hands on the program's exit status.
+session='
+  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
+    >/dev/null 2>&1 || echo "no accessibility bus in this session"
+  exec "$0"'
 (
   cd "$run_dir"
   exec env -i PATH=/usr/bin:/bin DISPLAY="$DISPLAY" LANG=C.UTF-8 QT_QPA_PLATFORM=xcb \
     HOME="$env_dir" XDG_CONFIG_HOME="$env_dir" XDG_CACHE_HOME="$env_dir" \
-    XDG_DATA_HOME="$env_dir" XDG_STATE_HOME="$env_dir" XDG_RUNTIME_DIR="$env_dir" \
-    "$solvara"
+    XDG_DATA_HOME="$env_dir" XDG_STATE_HOME="$env_dir" XDG_RUNTIME_DIR="$runtime_dir" \
+    dbus-run-session -- bash -c "$session" "$solvara"
 ) >"$work/solvara.log" 2>&1 &
 app=$!
 started+=("$app")
@@ -336,6 +353,12 @@ others=$(cd "$env_dir" && find . -mindepth 1 ! -path './fontconfig' ! -path './f
 [ -z "$others" ] || fail "the program left files behind in HOME: $others"
 note "HOME holds: $(cd "$env_dir" && find . -mindepth 1 -maxdepth 1 | sort | tr '\n' ' ')"
 [ -z "$(ls -A "$run_dir")" ] || fail "the program left files in its working folder: $(ls -A "$run_dir")"
+# The runtime folder: the bus's folder for services, the accessibility bus's socket
+# and dconf's change counter, which the session's services keep; nothing else.
+others=$(cd "$runtime_dir" && find . -mindepth 1 ! -path ./dbus-1 ! -path ./dbus-1/services \
+  ! -path ./at-spi ! -path './at-spi/bus_*' ! -path ./dconf ! -path ./dconf/user | sort)
+[ -z "$others" ] || fail "the program left files in the runtime folder: $others"
+note "runtime folder holds: $(cd "$runtime_dir" && find . -mindepth 1 | sort | tr '\n' ' ')"
 
 if [ "$recording" -eq 1 ]; then
   cp "$work/requests.log" "$artifacts/requests.log"
