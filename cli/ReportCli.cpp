@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 
+#include "SolvaraConfig.h"
 #include "questionnaire/AnswerCoding.h"
 #include "report/ReportText.h"
 #include "scoring/BCCScoreU.h"
@@ -107,7 +108,8 @@ std::string HelpText() {
       "  --codes       print the names and values lists and the monthly income\n"
       "  --score       score NAME=VALUE entries directly and print JSON\n"
       "  --income N    the monthly income for the credit limit of --score\n"
-      "  --help        print this text\n";
+      "  --help        print this text\n"
+      "  --version     print the program's name and version\n";
   return text;
 }
 
@@ -191,7 +193,7 @@ struct Options {
 };
 
 std::optional<CliOutcome> ParseOptions(const std::vector<std::string>& args, Options& options) {
-  const char* const known = "--shown, --codes, --score, --income N, --help";
+  const char* const known = "--shown, --codes, --score, --income N, --help, --version";
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg.empty() || arg[0] != '-') {
@@ -319,6 +321,10 @@ CliOutcome RunReportCli(const std::vector<std::string>& args) {
     for (const std::string& arg : args) {
       if (arg == "--help")
         return CliOutcome{HelpText(), "", 0};
+    }
+    for (const std::string& arg : args) {
+      if (arg == "--version")
+        return CliOutcome{std::string(kProgram) + " " + SOLVARA_PACKAGE_VERSION + "\n", "", 0};
     }
     Options options;
     if (auto failure = ParseOptions(args, options))

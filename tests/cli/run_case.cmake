@@ -2,7 +2,8 @@
 #   cmake -DPROGRAM=<exe> -DARGS=<arguments separated by |> -DEXIT=<status>
 #         [-DEXPECTED=<file holding the exact standard output>]
 #         [-DCONTAINS=<file holding a part of the standard output>]
-#         [-DMENTION=<text the one-line error message must contain>]
+#         [-DMENTION=<text the one-line error message must contain, or with status 0
+#                     the standard output>]
 #         -DWORK=<scratch directory> -P run_case.cmake
 string(REPLACE "|" ";" arguments "${ARGS}")
 file(MAKE_DIRECTORY "${WORK}")
@@ -34,6 +35,14 @@ if(DEFINED CONTAINS)
   string(FIND "${got}" "${part}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "standard output does not hold ${CONTAINS}; got:\n${got}")
+  endif()
+endif()
+
+if(EXIT STREQUAL "0" AND DEFINED MENTION)
+  file(READ "${out}" got)
+  string(FIND "${got}" "${MENTION}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "standard output does not name \"${MENTION}\": ${got}")
   endif()
 endif()
 
