@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -18,10 +19,12 @@ namespace solvara {
 
 namespace {
 
-// Long enough for xdg-open to hand over to a desktop that answers at once; some
-// openers keep running as long as the program they started, and waiting on those
-// would freeze the window.
-constexpr int kLaunchWaitMs = 3000;
+// The longest the window waits on the opener, start and finish together: enough for
+// xdg-open to hand over to a desktop that answers at once, or to say that it has no
+// tool or no file. Some openers keep running as long as the program they started
+// (xdg-open runs a browser in the foreground where the desktop has no opener of its
+// own); those count as launched once the time is up.
+constexpr int kLaunchWaitMs = 250;
 
 ShellLauncher& Launcher() {
   static ShellLauncher launcher;
@@ -94,25 +97,26 @@ int DesktopLaunch(const QString& name) {
   if (opener.isEmpty()) {
     return kShellNoAssociation;
   }
+  // The application holds the opener until it ends, whenever that is; QProcess reaps
+  // it then, and one still running when the program ends is ended with it.
   auto* process = new QProcess(QCoreApplication::instance());
+  QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
   process->setStandardOutputFile(QProcess::nullDevice());
   process->setStandardErrorFile(QProcess::nullDevice());
+  const QDeadlineTimer deadline(kLaunchWaitMs);
   process->start(opener, {target});
-  if (!process->waitForStarted(kLaunchWaitMs)) {
-    delete process;
-    return kShellOutOfResources;
+  if (!process->waitForStarted(int(deadline.remainingTime()))) {
+    if (process->state() == QProcess::NotRunning) {  // it could not be started at all
+      delete process;
+      return kShellOutOfResources;
+    }
+    return kShellSuccess;  // still starting: as good as still running
   }
-  if (!process->waitForFinished(kLaunchWaitMs)) {
-    // Still running: the opener took the address and is busy with it. Let it go
-    // on and clean up after itself.
-    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+  if (!process->waitForFinished(int(deadline.remainingTime()))) {
     return kShellSuccess;
   }
-  const int code = process->exitStatus() == QProcess::NormalExit
-                       ? CodeForOpenerExit(process->exitCode())
-                       : kShellNoAssociation;
-  delete process;
-  return code;
+  return process->exitStatus() == QProcess::NormalExit ? CodeForOpenerExit(process->exitCode())
+                                                       : kShellNoAssociation;
 }
 
 void SetShellLauncher(ShellLauncher launcher) {

@@ -25,8 +25,9 @@ enum ShellResult : int {
 // Hands a text to the desktop and returns one of the codes above.
 using ShellLauncher = std::function<int(const QString& name)>;
 
-// The real launcher: checks a local path itself, then runs xdg-open and waits for
-// it no longer than a few seconds.
+// The real launcher: checks a local path itself, then runs xdg-open (the first on
+// the PATH) and waits for it no longer than a quarter of a second; one still running
+// then counts as a success and goes on in the background.
 int DesktopLaunch(const QString& name);
 
 // Replaces the launcher (tests); an empty function restores DesktopLaunch.

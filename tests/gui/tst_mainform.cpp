@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTcpServer>
@@ -12,6 +13,10 @@
 #include <QToolButton>
 #include <QtTest>
 #include <tuple>
+
+#include <signal.h>
+
+#include <cerrno>
 
 #include "SolvaraConfig.h"
 #include "globals.h"
@@ -336,6 +341,45 @@ class TestMainForm : public QObject {
     QCOMPARE(DesktopLaunch(dir.filePath(u"no/missing.htm"_s)), int(kShellPathNotFound));
     QCOMPARE(DesktopLaunch(QCoreApplication::applicationFilePath() + u"/a.htm"_s),
              int(kShellPathNotFound));
+  }
+
+  // The opener is the first xdg-open on the PATH: here a script that ends as the row
+  // says.
+  void desktopOpenerNeverHoldsTheWindow_data() {
+    QTest::addColumn<QString>("ending");
+    QTest::addColumn<int>("code");
+    QTest::newRow("opened") << u"exit 0"_s << int(kShellSuccess);
+    QTest::newRow("file missing") << u"exit 2"_s << int(kShellFileNotFound);
+    QTest::newRow("no tool") << u"exit 3"_s << int(kShellNoAssociation);
+    QTest::newRow("killed") << u"kill -9 $$"_s << int(kShellNoAssociation);
+    // It fails, but only after a second, long after the window has stopped waiting.
+    QTest::newRow("still running") << u"sleep 1; exit 3"_s << int(kShellSuccess);
+  }
+  void desktopOpenerNeverHoldsTheWindow() {
+    QFETCH(QString, ending);
+    QFETCH(int, code);
+    QTemporaryDir dir;
+    const QString opener = dir.filePath(u"xdg-open"_s);
+    QFile script(opener);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\necho \"$$ $1\" >\"$0.args\"\n" + ending.toUtf8() + "\n");
+    script.close();
+    QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    const QByteArray path = qgetenv("PATH");
+    const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+    qputenv("PATH", dir.path().toUtf8() + ":/usr/bin:/bin");
+
+    const QString address = u"https://example.org/a?b=c d"_s;
+    QCOMPARE(DesktopLaunch(address), code);
+    QFile args(opener + u".args"_s);
+    QTRY_VERIFY(args.size() > 0);
+    QVERIFY(args.open(QIODevice::ReadOnly));
+    const QString line = QString::fromUtf8(args.readAll()).trimmed();
+    QCOMPARE(line.section(u' ', 1), address);
+    // Gone when it ends, and reaped: no QProcess left and no zombie.
+    QTRY_VERIFY(qApp->findChildren<QProcess*>().isEmpty());
+    const int pid = line.section(u' ', 0, 0).toInt();
+    QVERIFY(pid > 0 && ::kill(pid, 0) == -1 && errno == ESRCH);
   }
 
  private:
