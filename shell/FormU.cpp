@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -16,6 +17,7 @@
 #include "SolvaraConfig.h"
 #include "questionnaire/frmSolvara1.h"
 #include "shell/BrowserU.h"
+#include "shell/ColoursU.h"
 #include "shell/HomePage.h"
 #include "shell/MessageBoxes.h"
 #include "shell/ShellEx.h"
@@ -70,6 +72,7 @@ TMainForm::TMainForm(QWidget* parent)
   pageLayout->setContentsMargins(0, 0, 0, 0);
   clientLayout->addWidget(MainPanel, 1);
   setCentralWidget(client);
+  ApplyColours();
 
   resize(kClientWidth, kClientHeight);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -89,12 +92,6 @@ void TMainForm::BuildMenu() {
   ActionMainMenuBar1 = new QMenuBar(this);
   ActionMainMenuBar1->setObjectName(QStringLiteral("ActionMainMenuBar1"));
   ActionMainMenuBar1->setFixedHeight(kMenuBarHeight);
-  ActionMainMenuBar1->setStyleSheet(
-      QStringLiteral("QMenuBar { background: %1; }"
-                     "QMenuBar::item { background: transparent; padding: 3px 7px; }"
-                     "QMenuBar::item:selected, QMenuBar::item:pressed {"
-                     " background: %1; border: 1px solid palette(highlight); }")
-          .arg(kMenuBarColour.name()));
   setMenuBar(ActionMainMenuBar1);
 
   actExit = new QAction(QString::fromLatin1(kExitItem), this);
@@ -119,16 +116,6 @@ void TMainForm::BuildButtonBar() {
   MainLeftPanel->setObjectName(QStringLiteral("MainLeftPanel"));
   MainLeftPanel->setFixedWidth(kButtonBarWidth);
   MainLeftPanel->setAutoFillBackground(true);
-  // The colours of an inactive title bar: a quiet bar beside the page.
-  QPalette barColours = MainLeftPanel->palette();
-  const QColor tint = barColours.color(QPalette::Inactive, QPalette::Highlight);
-  const QColor base = barColours.color(QPalette::Inactive, QPalette::Window);
-  const auto mix = [&](int a, int b) { return (a * 35 + b * 65) / 100; };
-  barColours.setColor(QPalette::Window,
-                      QColor(mix(tint.red(), base.red()), mix(tint.green(), base.green()),
-                             mix(tint.blue(), base.blue())));
-  barColours.setColor(QPalette::WindowText, base.lighter(105));
-  MainLeftPanel->setPalette(barColours);
 
   auto* barLayout = new QVBoxLayout(MainLeftPanel);
   barLayout->setContentsMargins(0, 0, 0, 0);
@@ -181,6 +168,42 @@ void TMainForm::BuildButtonBar() {
   VersionPanel->setFixedHeight(kVersionPanelHeight);
   VersionPanel->setAlignment(Qt::AlignCenter);
   barLayout->addWidget(VersionPanel);
+}
+
+void TMainForm::ApplyColours() {
+  const QPalette colours = palette();
+  // The menu bar is flat: in the colour of the old flat menus on a light desktop, in
+  // the window's own colour on a dark one.
+  const QColor window = colours.color(QPalette::Window);
+  const QColor menuBar = IsLight(window) ? kMenuBarColour : window;
+  ActionMainMenuBar1->setStyleSheet(
+      QStringLiteral("QMenuBar { background: %1; color: %2; }"
+                     "QMenuBar::item { background: transparent; padding: 3px 7px; }"
+                     "QMenuBar::item:selected, QMenuBar::item:pressed {"
+                     " background: %1; border: 1px solid palette(highlight); }")
+          .arg(menuBar.name(), LegibleOn({menuBar}, colours.color(QPalette::WindowText)).name()));
+
+  // The button bar in the colours of an inactive title bar: a quiet tint of the
+  // highlight, and text muted towards the bar's own colour as far as legibility lets.
+  const QColor tint = colours.color(QPalette::Inactive, QPalette::Highlight);
+  const QColor base = colours.color(QPalette::Inactive, QPalette::Window);
+  const auto mix = [](int a, int b) { return (a * 35 + b * 65) / 100; };
+  const QColor bar(mix(tint.red(), base.red()), mix(tint.green(), base.green()),
+                   mix(tint.blue(), base.blue()));
+  QPalette barColours = colours;
+  barColours.setColor(QPalette::Window, bar);
+  barColours.setColor(QPalette::WindowText, LegibleOn({bar}, base.lighter(105)));
+  // A button that is down is drawn on the button colour, one that is up on the bar.
+  barColours.setColor(QPalette::ButtonText, LegibleOn({bar, colours.color(QPalette::Button)},
+                                                      colours.color(QPalette::ButtonText)));
+  MainLeftPanel->setPalette(barColours);
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) {
+    ApplyColours();
+  }
 }
 
 void TMainForm::FormCreate() {

@@ -62,9 +62,15 @@ class TMainForm : public QMainWindow {
   // Destroys every hosted page but keep (which may be null).
   void FreeAllWindowsBut(QWidget* keep);
 
+ protected:
+  // Follows a change of palette while the program runs.
+  void changeEvent(QEvent* event) override;
+
  private:
   void FormCreate();
   void BuildMenu();
+  // The menu bar's and the button bar's colours, from the palette in force.
+  void ApplyColours();
   void BuildButtonBar();
   // Creates the news page if there is none, and shows it.
   void ShowNewsForm();

@@ -1,5 +1,6 @@
 #include "shell/aboutform.h"
 
+#include <QEvent>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -7,6 +8,7 @@
 #include <QScreen>
 
 #include "SolvaraConfig.h"
+#include "shell/ColoursU.h"
 #include "shell/HomePage.h"
 #include "shell/JpegImage.h"
 #include "shell/ShellEx.h"
@@ -32,9 +34,14 @@ const char* const kBannerResource = ":/banner.jpg";
 
 TLinkLabel::TLinkLabel(QWidget* parent) : QLabel(parent) {
   setCursor(Qt::PointingHandCursor);
-  QPalette colours = palette();
-  colours.setColor(QPalette::WindowText, colours.color(QPalette::Highlight));
-  setPalette(colours);
+}
+
+void TLinkLabel::SetColours(const QPalette& colours) {
+  // The highlight colour, darkened or lightened as far as it takes to read on the box.
+  QPalette own = colours;
+  own.setColor(QPalette::WindowText,
+               LegibleOn({colours.color(QPalette::Window)}, colours.color(QPalette::Highlight)));
+  setPalette(own);
 }
 
 void TLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
@@ -69,6 +76,7 @@ Taboutfrm::Taboutfrm(QWidget* parent)
   lblWebsite = new TLinkLabel(this);
   lblEmail = new TLinkLabel(this);
 
+  ApplyColours();
   connect(Button1, &QPushButton::clicked, this, &Taboutfrm::Button1Click);
   connect(lblWebsite, &TLinkLabel::Click, this, &Taboutfrm::lblWebsiteClick);
   connect(lblEmail, &TLinkLabel::Click, this, &Taboutfrm::lblEmailClick);
@@ -93,6 +101,18 @@ Taboutfrm::Taboutfrm(QWidget* parent)
   Button1->setFocus();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
+  }
+}
+
+void Taboutfrm::ApplyColours() {
+  lblWebsite->SetColours(palette());
+  lblEmail->SetColours(palette());
+}
+
+void Taboutfrm::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) {
+    ApplyColours();
   }
 }
 

@@ -15,6 +15,9 @@ class TLinkLabel : public QLabel {
  public:
   explicit TLinkLabel(QWidget* parent = nullptr);
 
+  // Takes the box's palette, with the text in the link colour legible on it.
+  void SetColours(const QPalette& colours);
+
  signals:
   void Click();
 
@@ -47,8 +50,13 @@ class Taboutfrm : public QDialog {
   void lblEmailClick();
   void Button1Click();
 
+ protected:
+  // Follows a change of palette while the box is open.
+  void changeEvent(QEvent* event) override;
+
  private:
   void FormCreate();
+  void ApplyColours();
 };
 
 }  // namespace solvara
