@@ -20,7 +20,7 @@ const char* const kProgram = "solvara-report";
 
 const char* const kUsage =
     "Usage: solvara-report [--shown | --codes] [KEY=VALUE ...]\n"
-    "       solvara-report --score [--income N] NAME=VALUE ...\n"
+    "   or: solvara-report --score [--income N] NAME=VALUE ...\n"
     "\n"
     "Without --score, each KEY=VALUE answers one question of the questionnaire; the\n"
     "others keep the state in which the questionnaire opens. Prints the report as\n"

@@ -12,7 +12,7 @@ packages=(
   xvfb xauth xdotool libxdamage-dev imagemagick x11-utils
   dbus-daemon dbus-bin # dbus-run-session, dbus-send: the real-window test's session bus
   clang libclang-rt-14-dev
-  desktop-file-utils appstream dpkg-dev file
+  desktop-file-utils appstream dpkg-dev file lintian help2man
   poppler-utils python3-minimal
 )
 

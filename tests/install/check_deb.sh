@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a finished build and checks it without installing
-# it: the runtime dependencies are declared and every file lies where the install
-# layout puts it.
+# it: the runtime dependencies are declared, every file lies where the install
+# layout puts it, and lintian finds no error and no warning.
 #
 # usage: check_deb.sh BUILD_DIR OUT_DIR WITH_REPORT(0|1)
 set -euo pipefail
@@ -80,6 +80,17 @@ for exe in usr/lib/solvara/solvara usr/bin/solvara-report; do
   [[ $mode == -rwxr-xr-x ]] || fail "$exe has mode '$mode'"
   file -b "$extract/$exe" | grep -q ', stripped' || fail "$exe is not stripped"
 done
+
+# Debian's own checks: among them the copyright file, the changelog, a manual page
+# for every program on the PATH and the form of the description.
+if command -v lintian >/dev/null; then
+  lint_status=0
+  lint=$(lintian --fail-on error,warning "$deb" 2>&1) || lint_status=$?
+  grep -v 'running with root privileges' <<<"$lint" || true
+  [ "$lint_status" -eq 0 ] || fail "lintian reports errors or warnings (status $lint_status)"
+else
+  fail "lintian is missing (scripts/deps.sh installs it)"
+fi
 
 if [ "$problems" -gt 0 ]; then
   echo "$problems problem(s) in $deb" >&2

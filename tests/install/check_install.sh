@@ -100,7 +100,7 @@ done
 
 # Nothing else may ride along (test programs, static libraries, headers).
 unexpected=$(cd "$stage" && find . ! -type d | sed 's|^\.||' | grep -vE \
-  "^$prefix/(lib/solvara/(solvara|help\.htm)|bin/solvara(-report)?|share/applications/$app_id\.desktop|share/metainfo/$app_id\.metainfo\.xml|share/icons/hicolor/[^/]+/apps/$app_id\.(svg|png)|share/man/.*)$" ||
+  "^$prefix/(lib/solvara/(solvara|help\.htm)|bin/solvara(-report)?|share/applications/$app_id\.desktop|share/metainfo/$app_id\.metainfo\.xml|share/icons/hicolor/[^/]+/apps/$app_id\.(svg|png)|share/man/man1/solvara(-report)?\.1\.gz|share/doc/solvara/(copyright|changelog\.gz))$" ||
   true)
 [ -z "$unexpected" ] || fail "unexpected files installed: $unexpected"
 
