@@ -69,6 +69,7 @@ mount_in() { # type, target inside the root
   mounted+=("$root$2")
 }
 
+# Called where errexit does not hold: every step returns on failure by itself.
 run_setting() {
   local setting=$1
   root=/var/tmp/solvara-matrix-$setting
@@ -80,13 +81,13 @@ run_setting() {
   mkdir -p "$root/dev/pts"
   mount -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts"
   mounted+=("$root/dev/pts")
-  git clone --quiet --no-hardlinks "$PWD" "$root/src"
+  git clone --quiet --no-hardlinks "$PWD" "$root/src" || return
 
-  in_root apt-get update -qq
+  in_root apt-get update -qq || return
   if [ "$setting" = with ]; then
-    in_root apt-get install -y -q "${desktop_packages[@]}"
+    in_root apt-get install -y -q "${desktop_packages[@]}" || return
   fi
-  in_root bash -c 'cd /src && scripts/deps.sh'
+  in_root bash -c 'cd /src && scripts/deps.sh' || return
   local p status
   for p in "${desktop_packages[@]}"; do
     status=$(in_root dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
@@ -114,7 +115,7 @@ xvfb-run -a -s '-screen 0 1280x1024x24' dbus-run-session -- bash -c '$command'"
   echo "running: $command"
   unshare --net bash -c 'ip link set lo up && exec "$@"' _ \
     chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 TERM=dumb \
-    bash -c "cd /src && $command"
+    bash -c "cd /src && $command" || return
 
   # What the real-window test saw of its session: with at-spi2-core, the accessibility
   # bus was up (its folder in the runtime folder); without, there was none.
