@@ -100,8 +100,8 @@ run_setting() {
       return 1
     fi
   done
-  echo "installed: $(in_root dpkg-query -W -f='${Package} ${Version}\n' "${desktop_packages[@]}" \
-    2>/dev/null | tr '\n' ';' || true)"
+  echo "installed: $(in_root dpkg-query -W -f='${db:Status-Abbrev} ${Package} ${Version}\n' \
+    "${desktop_packages[@]}" 2>/dev/null | awk '$1 == "ii" { printf "%s %s; ", $2, $3 }')"
 
   local command='scripts/test.sh'
   if [ "$quick" = 1 ]; then
@@ -115,7 +115,8 @@ xvfb-run -a -s '-screen 0 1280x1024x24' dbus-run-session -- bash -c '$command'"
   echo "running: $command"
   unshare --net bash -c 'ip link set lo up && exec "$@"' _ \
     chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 TERM=dumb \
-    bash -c "cd /src && $command" || return
+    bash -c "cd /src && $command"
+  local status=$?
 
   # What the real-window test saw of its session: with at-spi2-core, the accessibility
   # bus was up (its folder in the runtime folder); without, there was none.
@@ -123,6 +124,7 @@ xvfb-run -a -s '-screen 0 1280x1024x24' dbus-run-session -- bash -c '$command'"
   seen=$(grep -a '^e2e: \(HOME holds\|runtime folder holds\|PASS\)' \
     "$root/src/build-test/Testing/Temporary/LastTest.log" || true)
   echo "$seen"
+  [ "$status" -eq 0 ] || return "$status"
   if [ "$setting" = with ] && ! grep -q 'runtime folder holds:.*\./at-spi' <<<"$seen"; then
     echo "FAIL: the real-window test ran without an accessibility bus" >&2
     return 1
