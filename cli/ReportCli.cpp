@@ -5,9 +5,10 @@
 #include <exception>
 #include <nlohmann/json.hpp>
 #include <optional>
-#include <set>
 
 #include "SolvaraConfig.h"
+#include "cli/Answers.h"
+#include "cli/Explain.h"
 #include "questionnaire/AnswerCoding.h"
 #include "report/ReportText.h"
 #include "scoring/BCCScoreU.h"
@@ -20,6 +21,8 @@ const char* const kProgram = "solvara-report";
 
 const char* const kUsage =
     "Usage: solvara-report [--shown | --codes] [KEY=VALUE ...]\n"
+    "   or: solvara-report --explain [--json] [KEY=VALUE ...]\n"
+    "   or: solvara-report --batch < APPLICANTS.jsonl\n"
     "   or: solvara-report --score [--income N] NAME=VALUE ...\n"
     "\n"
     "Without --score, each KEY=VALUE answers one question of the questionnaire; the\n"
@@ -31,25 +34,34 @@ const char* const kUsage =
     "order, scored on a fresh credit-card scorecard; prints the result as JSON, with\n"
     "the credit limit for the monthly income N (default 0).\n"
     "\n"
-    "Bad input gives a one-line message on standard error and exit status 2.\n"
+    "With --explain, prints where the points come from instead of the report: the base\n"
+    "score; one row for each coded answer with its question, the answer in the\n"
+    "questionnaire's words, the scorecard characteristic, the coded value, the band it\n"
+    "fell in and its points; the total, the cut-off and the margin. Then what costs the\n"
+    "most: each answer that scores below the best answer its question allows, with the\n"
+    "points it costs. When declined, the nearest way to acceptance: the fewest changes\n"
+    "of answers that reach the cut-off, found by scoring whole sets of answers, the age\n"
+    "left as it is, each change with what it gains (or that no changes reach it). Of\n"
+    "the sets with the fewest changes the one scoring highest is shown, then the one\n"
+    "whose questions come first; a question's answer is the first of those that score\n"
+    "best. With --json, the same as one JSON object.\n"
+    "\n"
+    "With --batch, reads applicants from standard input as JSON Lines: one object a\n"
+    "line, with the keys below and strings or numbers as values, such as\n"
+    "{\"age\": 40, \"residential\": \"owner\", \"salary\": 30000}; keys left out keep the\n"
+    "start state. Writes one JSON line for each input line, in input order:\n"
+    "{\"total\", \"cutoff\", \"accepted\", \"rating\", \"limit\" (null without a usable\n"
+    "salary), \"positive\" and \"negative\" (the reasons as {\"Characteristic\": points},\n"
+    "largest first)}. A bad line (not JSON, not an object, an unknown key, a value out\n"
+    "of range, an empty line, a line over 65536 bytes) gives {\"line\": N, \"error\":\n"
+    "\"...\"} in its place, N counting from 1, and the run goes on. Uses every core and\n"
+    "keeps the input order; memory stays the same whatever the input's size. On a\n"
+    "terminal, standard error shows the progress of a run that takes over a second.\n"
+    "\n"
+    "Exit status: 0 done; 1 reading or writing failed; 2 bad arguments (a one-line\n"
+    "message on standard error, nothing on standard output); 3 --batch met bad lines\n"
+    "(all other lines scored).\n"
     "\n";
-
-// What a question accepts, as --help and the error messages list it.
-std::string Accepted(const TQuestion& question) {
-  switch (question.Kind) {
-    case QuestionKind::Slider:
-    case QuestionKind::List:
-      return std::to_string(question.Low) + " ... " + std::to_string(question.High);
-    case QuestionKind::Text:
-      return "any text";
-    case QuestionKind::Choice:
-      break;
-  }
-  std::string list;
-  for (const TChoice& choice : question.Choices)
-    list += (list.empty() ? "" : ", ") + std::string(choice.Word);
-  return list;
-}
 
 // The state in which the questionnaire opens, in the words the command line takes.
 std::string OpeningState(const TQuestion& question) {
@@ -66,13 +78,6 @@ std::string OpeningState(const TQuestion& question) {
   }
   const TChoice* choice = ChoiceFor(question, value);
   return choice != nullptr ? choice->Word : "none";
-}
-
-std::string KeyList() {
-  std::string list;
-  for (const TQuestion& question : Questions())
-    list += (list.empty() ? "" : ", ") + std::string(question.Key);
-  return list;
 }
 
 std::string HelpText() {
@@ -106,6 +111,10 @@ std::string HelpText() {
       "\nOptions:\n"
       "  --shown       print the shown form of the report (one line, no line end)\n"
       "  --codes       print the names and values lists and the monthly income\n"
+      "  --explain     print the points ledger, what costs the most and the nearest way\n"
+      "                to acceptance instead of the report\n"
+      "  --json        with --explain: print the explanation as one JSON object\n"
+      "  --batch       score applicants read as JSON Lines from standard input\n"
       "  --score       score NAME=VALUE entries directly and print JSON\n"
       "  --income N    the monthly income for the credit limit of --score\n"
       "  --help        print this text\n"
@@ -141,21 +150,6 @@ CliOutcome Failure(const std::string& message) {
   return outcome;
 }
 
-// A whole number written in plain decimal digits only, within [low, high].
-bool ReadNumber(const std::string& text, int32_t low, int32_t high, int32_t& number) {
-  if (text.empty() || text.size() > 10)
-    return false;
-  for (const char c : text) {
-    if (c < '0' || c > '9')
-      return false;
-  }
-  const int64_t value = std::stoll(text);
-  if (value < low || value > high)
-    return false;
-  number = static_cast<int32_t>(value);
-  return true;
-}
-
 // A signed 32-bit decimal: an optional minus sign and digits, nothing else.
 bool ReadSigned(const std::string& text, int32_t& number) {
   const char* first = text.data();
@@ -164,46 +158,33 @@ bool ReadSigned(const std::string& text, int32_t& number) {
   return error == std::errc() && end == last && !text.empty();
 }
 
-// Puts a value given on the command line into the record; false when the question does
-// not take it.
-bool Answer(const TQuestion& question, const std::string& value, TAnswers& answers) {
-  int32_t number = 0;
-  if (question.Kind == QuestionKind::Text) {
-    AnswerText(question, answers) = value;
-    return true;
-  }
-  if (question.Kind == QuestionKind::Choice) {
-    const TChoice* choice = FindChoice(question, value);
-    if (choice == nullptr)
-      return false;
-    number = choice->Value;
-  } else if (!ReadNumber(value, question.Low, question.High, number)) {
-    return false;
-  }
-  SetAnswerValue(question, answers, number);
-  return true;
-}
-
 struct Options {
   bool shown = false;
   bool codes = false;
   bool score = false;
+  bool explain = false;
+  bool json = false;
+  bool batch = false;
   std::optional<int32_t> income;
   std::vector<std::string> pairs;  // the NAME=VALUE arguments, in order
 };
 
 std::optional<CliOutcome> ParseOptions(const std::vector<std::string>& args, Options& options) {
-  const char* const known = "--shown, --codes, --score, --income N, --help, --version";
+  const char* const known =
+      "--shown, --codes, --explain, --json, --batch, --score, --income N, --help, --version";
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg.empty() || arg[0] != '-') {
       options.pairs.push_back(arg);
       continue;
     }
-    bool* flag = arg == "--shown"   ? &options.shown
-                 : arg == "--codes" ? &options.codes
-                 : arg == "--score" ? &options.score
-                                    : nullptr;
+    bool* flag = arg == "--shown"     ? &options.shown
+                 : arg == "--codes"   ? &options.codes
+                 : arg == "--score"   ? &options.score
+                 : arg == "--explain" ? &options.explain
+                 : arg == "--json"    ? &options.json
+                 : arg == "--batch"   ? &options.batch
+                                      : nullptr;
     if (flag != nullptr) {
       if (*flag)
         return Failure("option " + Quoted(arg) + " given twice; options: " + known);
@@ -228,8 +209,17 @@ std::optional<CliOutcome> ParseOptions(const std::vector<std::string>& args, Opt
     }
     return Failure("unknown option " + Quoted(arg) + "; options: " + known);
   }
-  if (options.shown + options.codes + options.score > 1) {
-    return Failure("options \"--shown\", \"--codes\" and \"--score\" exclude one another");
+  if (options.shown + options.codes + options.score + options.explain + options.batch > 1) {
+    return Failure(
+        "options \"--shown\", \"--codes\", \"--explain\", \"--batch\" and \"--score\" exclude "
+        "one another");
+  }
+  if (options.json && !options.explain)
+    return Failure("option \"--json\" is accepted only with \"--explain\"");
+  if (options.batch && !options.pairs.empty()) {
+    return Failure("argument " + Quoted(options.pairs[0]) +
+                   " is not accepted with \"--batch\", which reads its applicants from "
+                   "standard input");
   }
   if (options.income && !options.score) {
     return Failure("option \"--income\" is accepted only with \"--score\"");
@@ -238,24 +228,24 @@ std::optional<CliOutcome> ParseOptions(const std::vector<std::string>& args, Opt
 }
 
 std::optional<CliOutcome> ReadAnswers(const std::vector<std::string>& pairs, TAnswers& answers) {
-  std::set<std::string> given;
+  TAnswerReader reader(answers);
   for (const std::string& arg : pairs) {
     const size_t equals = arg.find('=');
     if (equals == std::string::npos) {
       return Failure("argument " + Quoted(arg) + " is not KEY=VALUE; keys: " + KeyList());
     }
     const std::string key = arg.substr(0, equals);
-    const std::string value = arg.substr(equals + 1);
-    const TQuestion* question = FindQuestion(key);
-    if (question == nullptr) {
-      return Failure("unknown key in argument " + Quoted(arg) + "; keys: " + KeyList());
-    }
-    if (!given.insert(key).second) {
-      return Failure("key " + Quoted(key) + " given twice, again in argument " + Quoted(arg));
-    }
-    if (!Answer(*question, value, answers)) {
-      return Failure("bad value in argument " + Quoted(arg) + "; " + question->Key +
-                     " accepts: " + Accepted(*question));
+    const TQuestion* question = nullptr;
+    switch (reader.Put(key, arg.substr(equals + 1), question)) {
+      case AnswerFault::None:
+        break;
+      case AnswerFault::UnknownKey:
+        return Failure("unknown key in argument " + Quoted(arg) + "; keys: " + KeyList());
+      case AnswerFault::GivenTwice:
+        return Failure("key " + Quoted(key) + " given twice, again in argument " + Quoted(arg));
+      case AnswerFault::BadValue:
+        return Failure("bad value in argument " + Quoted(arg) + "; " + question->Key +
+                       " accepts: " + Accepted(*question));
     }
   }
   return std::nullopt;
@@ -298,6 +288,11 @@ CliOutcome Report(const Options& options) {
     return *failure;
 
   CliOutcome outcome;
+  if (options.explain) {
+    const TExplanation explanation = Explain(answers, TCCScore());
+    outcome.out = options.json ? ExplanationJson(explanation) : ExplanationText(explanation);
+    return outcome;
+  }
   if (options.codes) {
     std::vector<std::string> names;
     std::vector<std::string> values;
@@ -329,6 +324,11 @@ CliOutcome RunReportCli(const std::vector<std::string>& args) {
     Options options;
     if (auto failure = ParseOptions(args, options))
       return *failure;
+    if (options.batch) {
+      CliOutcome outcome;
+      outcome.batch = true;
+      return outcome;
+    }
     return options.score ? Score(options) : Report(options);
   } catch (const std::exception& error) {
     return CliOutcome{"", std::string(kProgram) + ": " + error.what() + "\n", 1};

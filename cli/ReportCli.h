@@ -9,9 +9,10 @@
 namespace solvara {
 
 struct CliOutcome {
-  std::string out;   // what goes to standard output, byte for byte
-  std::string err;   // what goes to standard error: empty, or one line
-  int exitCode = 0;  // 0 done, 2 bad input
+  std::string out;     // what goes to standard output, byte for byte
+  std::string err;     // what goes to standard error: empty, or one line
+  int exitCode = 0;    // 0 done, 2 bad input
+  bool batch = false;  // --batch: standard input is to be scored now (RunBatch)
 };
 
 // Runs the front end on its arguments (without the program name).

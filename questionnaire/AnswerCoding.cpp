@@ -31,11 +31,11 @@ std::string SalaryDigits(const std::string& salary) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
-    if (text.compare(i, 3, "\xE2\x82\xAC") == 0) {
+    if (text[i] == '\xE2' && text.compare(i, 3, "\xE2\x82\xAC") == 0) {
       i += 3;
       continue;
     }
-    if (text.compare(i, 2, "\xC2\xA3") == 0) {
+    if (text[i] == '\xC2' && text.compare(i, 2, "\xC2\xA3") == 0) {
       i += 2;
       continue;
     }
@@ -68,50 +68,64 @@ bool ReadMonthlyIncome(const std::string& salary, int32_t& monthly) {
 
 void BuildUpValues(const TAnswers& answers, std::vector<std::string>& Names,
                    std::vector<std::string>& Values, int32_t& MonthlyIncome) {
+  BuildUpValues(answers, Names, Values, MonthlyIncome, nullptr);
+}
+
+void BuildUpValues(const TAnswers& answers, std::vector<std::string>& Names,
+                   std::vector<std::string>& Values, int32_t& MonthlyIncome,
+                   std::vector<const TQuestion*>* Sources) {
   Names.clear();
   Values.clear();
   Names.reserve(19);
   Values.reserve(19);
-  auto add = [&](const char* name, std::string value) {
+  if (Sources != nullptr)
+    Sources->clear();
+  // Each entry names the question it codes; only an explanation asks which that was.
+  auto add = [&](const char* key, const char* name, std::string value) {
     Names.emplace_back(name);
     Values.push_back(std::move(value));
+    if (Sources != nullptr)
+      Sources->push_back(&QuestionFor(key));
   };
-  auto addCode = [&](const char* name, const char* code) {
+  auto addCode = [&](const char* key, const char* name, const char* code) {
     if (code != nullptr)
-      add(name, code);
+      add(key, name, code);
   };
   auto position = [&](const char* key) { return SliderPosition(QuestionFor(key), answers); };
 
-  add("Age", YearsAndMonths(position("age")));
+  add("age", "Age", YearsAndMonths(position("age")));
   // Any state other than the first three, Other included, is coded "X".
   const char* const marital = CodeOf(answers.Marital, {"S", "M", "W"});
-  add("MaritalStatus", marital != nullptr ? marital : "X");
-  addCode("ResidentialStatus", CodeOf(answers.Residential, {nullptr, "T", "P", "O", "A", "X"}));
-  add("TimeAtAddress", YearsAndMonths(position("address-years")));
+  add("marital", "MaritalStatus", marital != nullptr ? marital : "X");
+  addCode("residential", "ResidentialStatus",
+          CodeOf(answers.Residential, {nullptr, "T", "P", "O", "A", "X"}));
+  add("address-years", "TimeAtAddress", YearsAndMonths(position("address-years")));
   if (TrimmedIsEmpty(answers.Telephone))
-    add("HomeTelephone", "N");
-  addCode("Occupation", OccupationCode(answers.Occupation));
+    add("telephone", "HomeTelephone", "N");
+  addCode("occupation", "Occupation", OccupationCode(answers.Occupation));
   if (YearsInJobEnabled(answers.Occupation))
-    add("TimeInJob", YearsAndMonths(position("job-years")));
-  addCode("VisaCardHeld", CodeOf(answers.Visa, {nullptr, "Y"}));
-  addCode("AccessMastercardHeld", CodeOf(answers.MasterCard, {nullptr, "Y"}));
-  addCode("ChequeCardHeld", CodeOf(answers.ChequeCard, {nullptr, "Y"}));
-  add("ChargeCardAccountsHeld", std::to_string(position("charge-cards")));
+    add("job-years", "TimeInJob", YearsAndMonths(position("job-years")));
+  addCode("visa", "VisaCardHeld", CodeOf(answers.Visa, {nullptr, "Y"}));
+  addCode("mastercard", "AccessMastercardHeld", CodeOf(answers.MasterCard, {nullptr, "Y"}));
+  addCode("cheque-card", "ChequeCardHeld", CodeOf(answers.ChequeCard, {nullptr, "Y"}));
+  add("charge-cards", "ChargeCardAccountsHeld", std::to_string(position("charge-cards")));
   if (const int32_t live = position("live-accounts"); live > 0)
-    add("LiveCreditAccounts", std::to_string(live));
-  addCode("WorstStatusofLiveAccounts", CodeOf(answers.MissedPayments, {nullptr, "2"}));
-  addCode("DefaultAccounts", CodeOf(answers.DefaultedAccounts, {nullptr, nullptr, "1", "2"}));
-  addCode("CCJS", CodeOf(answers.CountyCourtJudgements, {nullptr, nullptr, "1", "2"}));
-  addCode("SettledCreditAccounts",
+    add("live-accounts", "LiveCreditAccounts", std::to_string(live));
+  addCode("missed-payments", "WorstStatusofLiveAccounts",
+          CodeOf(answers.MissedPayments, {nullptr, "2"}));
+  addCode("defaults", "DefaultAccounts",
+          CodeOf(answers.DefaultedAccounts, {nullptr, nullptr, "1", "2"}));
+  addCode("ccj", "CCJS", CodeOf(answers.CountyCourtJudgements, {nullptr, nullptr, "1", "2"}));
+  addCode("settled", "SettledCreditAccounts",
           CodeOf(answers.SettledAccounts, {nullptr, nullptr, "1", "2", "3"}));
-  addCode("NamesMatchingonElectoralRoll",
+  addCode("electoral", "NamesMatchingonElectoralRoll",
           CodeOf(answers.ElectoralRegister, {nullptr, nullptr, "1", "1"}));
-  addCode("YearsSinceLastRegistered",
+  addCode("electoral", "YearsSinceLastRegistered",
           CodeOf(answers.ElectoralRegister, {nullptr, nullptr, nullptr, "6"}));
 
   // Read last, so that an unusable salary leaves the income at 0 whatever it was.
   if (ReadMonthlyIncome(answers.Salary, MonthlyIncome))
-    add("MonthlyNetIncome", std::to_string(MonthlyIncome));
+    add("salary", "MonthlyNetIncome", std::to_string(MonthlyIncome));
 }
 
 }  // namespace solvara

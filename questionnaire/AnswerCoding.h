@@ -19,5 +19,10 @@ bool ReadMonthlyIncome(const std::string& salary, int32_t& monthly);
 // no usable salary was given).
 void BuildUpValues(const TAnswers& answers, std::vector<std::string>& Names,
                    std::vector<std::string>& Values, int32_t& MonthlyIncome);
+// The same coding, also filling Sources with the question each entry codes, parallel
+// to Names.
+void BuildUpValues(const TAnswers& answers, std::vector<std::string>& Names,
+                   std::vector<std::string>& Values, int32_t& MonthlyIncome,
+                   std::vector<const TQuestion*>* Sources);
 
 }  // namespace solvara

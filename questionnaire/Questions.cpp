@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
+#include <string_view>
 #include <type_traits>
 
 namespace solvara {
@@ -177,9 +178,17 @@ const std::vector<TQuestion>& Questions() {
 }
 
 const TQuestion* FindQuestion(const std::string& key) {
-  for (const TQuestion& question : Questions()) {
-    if (key == question.Key)
-      return &question;
+  // Looked up for every answer of every applicant of a batch: the keys' lengths are
+  // worked out once.
+  static const std::vector<std::string_view> keys = [] {
+    std::vector<std::string_view> list;
+    for (const TQuestion& question : Questions())
+      list.emplace_back(question.Key);
+    return list;
+  }();
+  for (size_t k = 0; k < keys.size(); ++k) {
+    if (keys[k] == key)
+      return &Questions()[k];
   }
   return nullptr;
 }

@@ -1,6 +1,7 @@
 #include "report/ReportText.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "scoring/ScoreU.h"
 
@@ -234,6 +235,28 @@ std::vector<std::string> AnalyseWhy(TCCScore& card, int32_t MonthlyIncome) {
   AppendParagraphs(lines, card.PositiveReasons, kPositiveRules);
   AppendParagraphs(lines, card.NegativeReasons, kNegativeRules);
   return lines;
+}
+
+const std::string& RatingWord(int32_t TotalScore) {
+  // Worked out once from the texts, in the order of kRatings, the lowest last.
+  static const std::vector<std::string> words = [] {
+    std::vector<std::string> list;
+    const auto add = [&list](const std::string text) {
+      const size_t open = text.find("<b>") + 3;
+      std::string word = text.substr(open, text.find("</b>") - open);
+      if (!word.empty() && word.back() == '.')
+        word.pop_back();
+      list.push_back(std::move(word));
+    };
+    for (const Rating& rating : kRatings)
+      add(rating.text);
+    add(kLowestRating);
+    return list;
+  }();
+  size_t k = 0;
+  while (k < std::size(kRatings) && TotalScore < kRatings[k].lowest)
+    ++k;
+  return words[k];
 }
 
 std::string ShownForm(const std::vector<std::string>& lines) {

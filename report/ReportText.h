@@ -18,6 +18,10 @@ extern const char* const kReportFooter;  // "</BODY></HTML>"
 // lists in place.
 std::vector<std::string> AnalyseWhy(TCCScore& card, int32_t MonthlyIncome);
 
+// The rating for a total in a word or two: the emphasised part of its rating text,
+// without a closing full stop ("Very poor", "Acceptable", "Excellent").
+const std::string& RatingWord(int32_t TotalScore);
+
 // Header, lines and footer joined into one line, with no CR LF anywhere.
 std::string ShownForm(const std::vector<std::string>& lines);
 

@@ -205,7 +205,11 @@ int32_t TScore::FindName(std::string_view name) const {
   return -1;
 }
 
-void TScore::Record(const TScoreRow& row, const std::string& name) {
+void TScore::Record(size_t r, size_t entry, const std::string& name,
+                    std::vector<TScoreMatch>* trace) {
+  const TScoreRow& row = rows_[r];
+  if (trace != nullptr)
+    trace->push_back({entry, r});
   // Wrap like the 32-bit arithmetic the scores are defined in rather than overflow.
   TotalScore =
       static_cast<int32_t>(static_cast<uint32_t>(TotalScore) + static_cast<uint32_t>(row.Points));
@@ -218,6 +222,12 @@ void TScore::Record(const TScoreRow& row, const std::string& name) {
 
 void TScore::CalculateScore(const std::vector<std::string>& Names,
                             const std::vector<std::string>& Values) {
+  CalculateScore(Names, Values, nullptr);
+}
+
+void TScore::CalculateScore(const std::vector<std::string>& Names,
+                            const std::vector<std::string>& Values,
+                            std::vector<TScoreMatch>* Trace) {
   TotalScore = BaseScore;
   // The working copy of the table is the table less the rows marked here; a table of
   // ordinary size needs no allocation for the marks.
@@ -255,12 +265,12 @@ void TScore::CalculateScore(const std::vector<std::string>& Names,
             haveN = true;
           }
           if (info.low <= n && n <= info.high) {
-            Record(rows_[r], name);
+            Record(r, index, name, Trace);
             matched = true;
             break;
           }
         } else if (SameBytes(value, rows_[r].Band)) {
-          Record(rows_[r], name);
+          Record(r, index, name, Trace);
           matched = true;
         }
         if (!creditFile)

@@ -28,6 +28,13 @@ struct TScoreRow {
   int32_t Points = 0;
 };
 
+// A band that an answer fell in, as a calculation counts it: the index of the answer in
+// Names and Values and the index of the row in ScorecardRows().
+struct TScoreMatch {
+  size_t Entry;
+  size_t Row;
+};
+
 class TScore {
  public:
   TScore();
@@ -54,6 +61,11 @@ class TScore {
   // lists differ in length only the pairs that exist are scored.
   void CalculateScore(const std::vector<std::string>& Names,
                       const std::vector<std::string>& Values);
+  // The same calculation, also appending to Trace every band it counts, in the order it
+  // counts them, for whoever explains a score: the points of the rows named there are
+  // exactly what was added to BaseScore.
+  void CalculateScore(const std::vector<std::string>& Names, const std::vector<std::string>& Values,
+                      std::vector<TScoreMatch>* Trace);
 
   static bool IsCreditFileCharacteristic(std::string_view Name);
 
@@ -78,7 +90,7 @@ class TScore {
     return rows_[static_cast<size_t>(names_[id].firstRow)].Characteristic;
   }
   int32_t FindName(std::string_view name) const;
-  void Record(const TScoreRow& row, const std::string& name);
+  void Record(size_t r, size_t entry, const std::string& name, std::vector<TScoreMatch>* trace);
 
   std::vector<TScoreRow> rows_;
   std::vector<RowInfo> info_;

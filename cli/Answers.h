@@ -1,0 +1,34 @@
+// Answers given by key and value, as the command line's KEY=VALUE arguments and the
+// lines of --batch give them: one reading for both, each wording its own messages.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "questionnaire/Questions.h"
+
+namespace solvara {
+
+enum class AnswerFault { None, UnknownKey, GivenTwice, BadValue };
+
+// Reads the answers of one applicant into a record, remembering which keys it has had.
+class TAnswerReader {
+ public:
+  explicit TAnswerReader(TAnswers& answers) : answers_(answers) {}
+
+  // Puts the value into the record for the question named by key; Question is then
+  // that question, or null for an unknown key.
+  AnswerFault Put(const std::string& key, const std::string& value, const TQuestion*& Question);
+
+ private:
+  TAnswers& answers_;
+  uint64_t given_ = 0;  // bit k: question k of the table
+};
+
+// What a question accepts, as --help and the error messages list it.
+std::string Accepted(const TQuestion& question);
+
+// Every key, in the order of the question table, separated by ", ".
+std::string KeyList();
+
+}  // namespace solvara

@@ -1,0 +1,47 @@
+// --batch: applicants as JSON Lines on one file descriptor, one JSON line of results
+// for each on another, in input order, scored on every core with bounded memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "questionnaire/AnswerCoding.h"
+#include "scoring/BCCScoreU.h"
+
+namespace solvara {
+
+// Lines longer than this many bytes are refused without being held in memory.
+constexpr size_t kBatchMaxLine = 65536;
+
+// Scores lines one at a time on a card of its own, built once.
+class TBatchScorer {
+ public:
+  // Appends the results of one input line (its text without the line end; number counts
+  // from 1) and a line end to out. False when the line was bad: out then holds
+  // {"line": number, "error": "..."}.
+  bool ScoreLine(std::string_view line, uint64_t number, std::string& out);
+
+ private:
+  TCCScore card_;
+  std::vector<std::string> names_;
+  std::vector<std::string> values_;
+  std::vector<std::string> reasons_;
+};
+
+// Appends {"line": number, "error": message} and a line end to out.
+void AppendLineError(std::string& out, uint64_t number, const std::string& message);
+
+struct TBatchOptions {
+  unsigned Workers = 0;      // scoring threads; 0: one for each core
+  size_t BlockLines = 4096;  // lines handed to a worker at a time
+  bool Progress = false;     // a progress line on err once the run takes a while
+};
+
+// Reads applicants from in until its end and writes their results to out. Returns the
+// exit status: 0 every line scored, 3 some lines were bad (each answered by its error
+// object), 1 reading or writing failed (a message on err).
+int RunBatch(int in, int out, int err, const TBatchOptions& options);
+
+}  // namespace solvara

@@ -1,0 +1,193 @@
+// solvara-report's --explain and --batch on generated applicants: the ledger adds up,
+// the nearest changes are the fewest (checked against every smaller set of changes),
+// and the threaded batch writes what scoring one line at a time writes, in order.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <random>
+
+#include "cli/Answers.h"
+#include "cli/Batch.h"
+#include "cli/Explain.h"
+
+namespace solvara {
+namespace {
+
+// Every answer a question can be given, as the command line words it; "" for a choice
+// left unanswered. Texts: a few that matter to the coding.
+std::vector<std::string> Words(const TQuestion& question) {
+  std::vector<std::string> words;
+  if (question.Kind == QuestionKind::Text)
+    return {"", " ", "0123", "\u00A330,000", "18000"};
+  if (question.Kind == QuestionKind::Choice) {
+    for (const TChoice& choice : question.Choices)
+      words.emplace_back(choice.Word);
+    return words;
+  }
+  for (int32_t value = question.Low; value <= question.High; ++value)
+    words.push_back(std::to_string(value));
+  return words;
+}
+
+// A random applicant: each question answered with probability 3/4.
+std::vector<std::pair<std::string, std::string>> Applicant(std::mt19937& random) {
+  std::vector<std::pair<std::string, std::string>> given;
+  for (const TQuestion& question : Questions()) {
+    const std::vector<std::string> words = Words(question);
+    if (random() % 4 != 0)
+      given.emplace_back(question.Key, words[random() % words.size()]);
+  }
+  return given;
+}
+
+TAnswers AnswersOf(const std::vector<std::pair<std::string, std::string>>& given) {
+  TAnswers answers;
+  TAnswerReader reader(answers);
+  const TQuestion* question = nullptr;
+  for (const auto& [key, value] : given)
+    EXPECT_EQ(reader.Put(key, value, question), AnswerFault::None) << key << "=" << value;
+  return answers;
+}
+
+int32_t Total(const TAnswers& answers, const TCCScore& blank = TCCScore()) {
+  std::vector<std::string> names, values;
+  int32_t income = 0;
+  BuildUpValues(answers, names, values, income);
+  TCCScore card = blank;
+  card.CalculateScore(names, values);
+  return card.TotalScore;
+}
+
+TEST(Explain, LedgerAddsUpToTheTotalOnGeneratedAnswers) {
+  std::mt19937 random(14);
+  for (int turn = 0; turn < 150; ++turn) {
+    const TAnswers answers = AnswersOf(Applicant(random));
+    const TExplanation e = Explain(answers, TCCScore());
+    int32_t sum = e.Base;
+    for (const TLedgerRow& row : e.Ledger)
+      sum += row.Points;
+    ASSERT_EQ(sum, Total(answers)) << ExplanationText(e);
+    ASSERT_EQ(e.Total, sum);
+    int32_t gained = e.Total;
+    for (const TAnswerChange& change : e.Nearest)
+      gained += change.Points;
+    EXPECT_EQ(gained, e.Reachable ? e.NearestTotal : e.Total);
+    EXPECT_EQ(e.Reachable, e.Total < e.CutOff);  // on this card some changes always reach
+  }
+}
+
+// The highest total that exactly `size` changes of answers reach, the age left alone,
+// by trying them all; INT32_MIN when none reaches the cut-off.
+int32_t BestByBruteForce(const TAnswers& answers, size_t size, size_t from = 0) {
+  if (size == 0) {
+    const int32_t total = Total(answers);
+    return total >= TCCScore().CutOff ? total : INT32_MIN;
+  }
+  int32_t best = INT32_MIN;
+  for (size_t q = from; q < Questions().size(); ++q) {
+    const TQuestion& question = Questions()[q];
+    for (const std::string& word : Words(question)) {
+      TAnswers changed = answers;
+      const TQuestion* put = nullptr;
+      TAnswerReader(changed).Put(question.Key, word, put);
+      const bool same = question.Kind == QuestionKind::Text
+                            ? AnswerText(question, changed) == AnswerText(question, answers)
+                            : AnswerValue(question, changed) == AnswerValue(question, answers);
+      if (!same && question.Key != std::string("age"))
+        best = std::max(best, BestByBruteForce(changed, size - 1, q + 1));
+    }
+  }
+  return best;
+}
+
+TEST(Explain, NearestChangesAreTheFewestAndScoreHighest) {
+  std::mt19937 random(1);
+  int checked = 0;
+  for (int turn = 0; checked < 12 && turn < 400; ++turn) {
+    const TAnswers answers = AnswersOf(Applicant(random));
+    const TExplanation e = Explain(answers, TCCScore());
+    if (!e.Reachable || e.Nearest.size() > 2)
+      continue;
+    ++checked;
+    for (size_t fewer = 1; fewer < e.Nearest.size(); ++fewer)
+      EXPECT_EQ(BestByBruteForce(answers, fewer), INT32_MIN) << ExplanationText(e);
+    EXPECT_EQ(BestByBruteForce(answers, e.Nearest.size()), e.NearestTotal) << ExplanationText(e);
+  }
+  EXPECT_EQ(checked, 12);
+  TCCScore strict;
+  strict.CutOff = 5000;
+  const TExplanation none = Explain(TAnswers(), strict);
+  EXPECT_FALSE(none.Reachable);
+  EXPECT_NE(ExplanationText(none).find("no set of changes reaches the cut-off"), std::string::npos);
+}
+
+TEST(Batch, BadLinesAreAnsweredInPlace) {
+  // clang-format off
+  const std::pair<std::string, std::string> cases[] = {  // line, a part of its message
+      {"", "empty line"}, {" \t\r", "empty line"}, {"{", "not JSON at byte 2: "},
+      {"{} {}", "not JSON"}, {"{\"age\":\"\xFF\"}", "not JSON"}, {"[]", "not a JSON object"},
+      {"7", "not a JSON object"}, {"\"age\"", "not a JSON object"},
+      {"{\"age\":true}", "value of \"age\" is not a string or a number"},
+      {"{\"age\":null}", "not a string"}, {"{\"age\":[40]}", "not a string"},
+      {"{\"age\":{\"a\":1}}", "not a string"}, {"{\"Age\":40}", "unknown key \"Age\"; keys: age,"},
+      {"{\"visa\":\"yes\",\"visa\":\"no\"}", "key \"visa\" given twice"},
+      {"{\"age\":17}", "bad value \"17\" for \"age\"; accepted: 18 ... 66"},
+      {"{\"age\":40.0}", "bad value \"40.0\""}, {"{\"age\":-40}", "bad value \"-40\""},
+      {"{\"marital\":\"Married\"}", "accepted: single, married, divorced, other"},
+      {"{\"occupation\":1e1}", "bad value \"1e1\""}};
+  // clang-format on
+  TBatchScorer scorer;
+  for (const auto& [line, message] : cases) {
+    std::string out;
+    EXPECT_FALSE(scorer.ScoreLine(line, 7, out)) << line;
+    ASSERT_EQ(out.find('\n'), out.size() - 1) << out;
+    const nlohmann::json error = nlohmann::json::parse(out);
+    EXPECT_EQ(error.size(), 2u) << out;
+    EXPECT_EQ(error["line"], 7) << out;
+    EXPECT_NE(error["error"].get<std::string>().find(message), std::string::npos) << out;
+  }
+}
+
+TEST(Batch, ThreadsKeepTheOrderAndBadLinesDoNotStopTheRun) {
+  std::mt19937 random(3);
+  std::string input, expected;
+  for (uint64_t number = 1; number <= 3000; ++number) {
+    nlohmann::json object = nlohmann::json::object();
+    for (const auto& [key, value] : Applicant(random)) {
+      const bool digits =
+          !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
+      object[key] =
+          digits && random() % 2 ? nlohmann::json(std::stoi(value)) : nlohmann::json(value);
+    }
+    std::string line = number % 101 == 0 ? "{\"age\":" : object.dump();
+    if (number == 1234)
+      line = "{\"telephone\":\"" + std::string(kBatchMaxLine, '1') + "\"}";
+    input += line + (number < 3000 ? "\n" : "");  // the last line has no line end
+    if (number == 1234) {
+      AppendLineError(expected, number, "line longer than 65536 bytes");
+    } else {
+      TBatchScorer alone;  // one line on a card of its own
+      alone.ScoreLine(line, number, expected);
+    }
+  }
+  std::FILE* in = std::tmpfile();
+  std::FILE* out = std::tmpfile();
+  ASSERT_TRUE(in != nullptr && out != nullptr);
+  ASSERT_EQ(::write(fileno(in), input.data(), input.size()), static_cast<ssize_t>(input.size()));
+  ::lseek(fileno(in), 0, SEEK_SET);
+  TBatchOptions options;
+  options.Workers = 3;
+  options.BlockLines = 16;  // many more blocks than are in flight at once
+  EXPECT_EQ(RunBatch(fileno(in), fileno(out), fileno(out), options), 3);
+  std::string output(expected.size() + 1, '\0');
+  ::lseek(fileno(out), 0, SEEK_SET);
+  output.resize(static_cast<size_t>(::read(fileno(out), output.data(), output.size())));
+  EXPECT_TRUE(output == expected) << "the threaded run differs from the lines scored alone";
+  std::fclose(in);
+  std::fclose(out);
+}
+
+}  // namespace
+}  // namespace solvara
