@@ -13,7 +13,7 @@ packages=(
   dbus-daemon dbus-bin # dbus-run-session, dbus-send: the real-window test's session bus
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev file lintian help2man
-  poppler-utils python3-minimal
+  poppler-utils python3-minimal parallel
 )
 
 missing=()

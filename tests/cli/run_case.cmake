@@ -4,12 +4,16 @@
 #         [-DCONTAINS=<file holding a part of the standard output>]
 #         [-DMENTION=<text the one-line error message must contain, or with status 0
 #                     the standard output>]
+#         [-DINPUT=<file given as standard input>]
 #         -DWORK=<scratch directory> -P run_case.cmake
 string(REPLACE "|" ";" arguments "${ARGS}")
 file(MAKE_DIRECTORY "${WORK}")
 set(out "${WORK}/stdout")
 set(err "${WORK}/stderr")
-execute_process(COMMAND "${PROGRAM}" ${arguments}
+if(NOT DEFINED INPUT)
+  set(INPUT /dev/null)
+endif()
+execute_process(COMMAND "${PROGRAM}" ${arguments} INPUT_FILE "${INPUT}"
                 OUTPUT_FILE "${out}" ERROR_FILE "${err}" RESULT_VARIABLE status)
 file(READ "${err}" error_text)
 
