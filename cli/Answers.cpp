@@ -1,5 +1,7 @@
 #include "cli/Answers.h"
 
+#include <charconv>
+
 namespace solvara {
 
 namespace {
@@ -12,7 +14,8 @@ bool ReadNumber(const std::string& text, int32_t low, int32_t high, int32_t& num
     if (c < '0' || c > '9')
       return false;
   }
-  const int64_t value = std::stoll(text);
+  int64_t value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
   if (value < low || value > high)
     return false;
   number = static_cast<int32_t>(value);

@@ -91,25 +91,31 @@ void BuildUpValues(const TAnswers& answers, std::vector<std::string>& Names,
     if (code != nullptr)
       add(key, name, code);
   };
-  auto position = [&](const char* key) { return SliderPosition(QuestionFor(key), answers); };
+  // The sliders' questions, looked up once: a batch codes applicants by the million.
+  static const TQuestion& age = QuestionFor("age");
+  static const TQuestion& addressYears = QuestionFor("address-years");
+  static const TQuestion& jobYears = QuestionFor("job-years");
+  static const TQuestion& chargeCards = QuestionFor("charge-cards");
+  static const TQuestion& liveAccounts = QuestionFor("live-accounts");
+  auto position = [&](const TQuestion& question) { return SliderPosition(question, answers); };
 
-  add("age", "Age", YearsAndMonths(position("age")));
+  add("age", "Age", YearsAndMonths(position(age)));
   // Any state other than the first three, Other included, is coded "X".
   const char* const marital = CodeOf(answers.Marital, {"S", "M", "W"});
   add("marital", "MaritalStatus", marital != nullptr ? marital : "X");
   addCode("residential", "ResidentialStatus",
           CodeOf(answers.Residential, {nullptr, "T", "P", "O", "A", "X"}));
-  add("address-years", "TimeAtAddress", YearsAndMonths(position("address-years")));
+  add("address-years", "TimeAtAddress", YearsAndMonths(position(addressYears)));
   if (TrimmedIsEmpty(answers.Telephone))
     add("telephone", "HomeTelephone", "N");
   addCode("occupation", "Occupation", OccupationCode(answers.Occupation));
   if (YearsInJobEnabled(answers.Occupation))
-    add("job-years", "TimeInJob", YearsAndMonths(position("job-years")));
+    add("job-years", "TimeInJob", YearsAndMonths(position(jobYears)));
   addCode("visa", "VisaCardHeld", CodeOf(answers.Visa, {nullptr, "Y"}));
   addCode("mastercard", "AccessMastercardHeld", CodeOf(answers.MasterCard, {nullptr, "Y"}));
   addCode("cheque-card", "ChequeCardHeld", CodeOf(answers.ChequeCard, {nullptr, "Y"}));
-  add("charge-cards", "ChargeCardAccountsHeld", std::to_string(position("charge-cards")));
-  if (const int32_t live = position("live-accounts"); live > 0)
+  add("charge-cards", "ChargeCardAccountsHeld", std::to_string(position(chargeCards)));
+  if (const int32_t live = position(liveAccounts); live > 0)
     add("live-accounts", "LiveCreditAccounts", std::to_string(live));
   addCode("missed-payments", "WorstStatusofLiveAccounts",
           CodeOf(answers.MissedPayments, {nullptr, "2"}));
