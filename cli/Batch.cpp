@@ -115,11 +115,14 @@ void AppendReasons(std::string& out, std::vector<std::string>& reasons) {
 }  // namespace
 
 void AppendLineError(std::string& out, uint64_t number, const std::string& message) {
+  // The parser's message quotes what it read, which can be a whole line.
+  constexpr size_t kLongest = 512;
   out += "{\"line\":";
   AppendNumber(out, static_cast<int64_t>(number));
   out += ",\"error\":";
   // The message may quote bytes of the line that are not UTF-8.
-  out += Json(message).dump(-1, ' ', false, Json::error_handler_t::replace);
+  out += Json(message.size() <= kLongest ? message : message.substr(0, kLongest) + "...")
+             .dump(-1, ' ', false, Json::error_handler_t::replace);
   out += "}\n";
 }
 
