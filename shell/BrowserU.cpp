@@ -1,24 +1,35 @@
 #include "shell/BrowserU.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QMouseEvent>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStringDecoder>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QTextObjectInterface>
 #include <QTimer>
+#include <QUrlQuery>
 #include <QVBoxLayout>
 
 #include "globals.h"
+#include "shell/LayoutCost.h"
 
 namespace solvara {
 
@@ -29,25 +40,213 @@ const char* const kErrorPageTitle = "This page cannot be shown";
 const char* const kErrorPageBody = "The address %1 could not be loaded: %2";
 const char* const kNotAFileReason = "it is not a readable file";
 const char* const kTooLargeReason = "the document is too large";
+const char* const kTooComplexReason = "the document is too complex to be shown";
 const char* const kUnsupportedReason = "this kind of address is not supported";
 const char* const kHttpStatusReason = "the server answered %1 %2";
 
-// Documents are small; anything far larger is a mistake or an attack, and reading
-// it whole would only exhaust memory.
-constexpr qint64 kMaxDocumentBytes = 16 * 1024 * 1024;
+// A news page is a few kilobytes. Qt needs about a second per megabyte of plain text to
+// lay it out, and more for most other shapes (see LayoutCost.h), so anything larger is a
+// mistake or an attack and is not even read whole.
+constexpr qint64 kMaxDocumentBytes = 256 * 1024;
+// Pictures of a local document: a help page's pictures are small.
+constexpr qint64 kMaxPictureBytes = 4 * 1024 * 1024;
+constexpr int kMaxPicturePixels = 4096 * 4096;
+// The longest address SMTP carries (RFC 5321), for each address field of a mailto link.
+constexpr int kMaxMailAddressLength = 254;
 
 int g_transferTimeoutMs = 30000;
 TWebBrowser::LinkOpener g_linkOpener;
 TWebBrowser::PrintDialogHook g_printDialogHook;
 
-// Documents are shown without their pictures and style sheets: nothing a page names
-// is fetched behind the user's back, and a page cannot make us read an arbitrary
-// local file (or a device that never ends) as a "picture".
-class HtmlView : public QTextBrowser {
+bool IsInside(const QString& path, const QString& folder) {
+  return !folder.isEmpty() && path.startsWith(folder + QLatin1Char('/'));
+}
+
+// Reads a regular file of at most limit bytes. The file is first opened by path only to
+// look at what it is (O_PATH opens neither a pipe's reading end, which would let a waiting
+// writer through, nor a device), and that same inode is then reopened through /proc for
+// reading, so no swap after the check can slip a pipe or a device in.
+enum class FileRead { Done, NotAFile, TooLarge };
+FileRead ReadRegularFile(const QString& canonicalPath, qint64 limit, QByteArray* bytes) {
+  const int handle =
+      ::open(QFile::encodeName(canonicalPath).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  if (handle < 0) {
+    return FileRead::NotAFile;
+  }
+  struct stat info {};
+  FileRead result = FileRead::NotAFile;
+  if (::fstat(handle, &info) == 0 && S_ISREG(info.st_mode)) {
+    QFile file(QStringLiteral("/proc/self/fd/%1").arg(handle));
+    if (info.st_size > limit) {
+      result = FileRead::TooLarge;
+    } else if (file.open(QIODevice::ReadOnly)) {
+      *bytes = file.read(limit);
+      result = FileRead::Done;
+    }
+  }
+  ::close(handle);
+  return result;
+}
+
+// A picture of a local document: a regular file of bounded size inside folder (canonical;
+// empty for none), decoded only if its pixels fit the bound too.
+QImage ReadPicture(const QUrl& url, const QString& folder) {
+  if (folder.isEmpty() || !url.isLocalFile()) {
+    return {};
+  }
+  const QString path = QFileInfo(url.toLocalFile()).canonicalFilePath();
+  QByteArray bytes;
+  if (!IsInside(path, folder) ||
+      ReadRegularFile(path, kMaxPictureBytes, &bytes) != FileRead::Done) {
+    return {};
+  }
+  QBuffer buffer(&bytes);
+  QImageReader reader(&buffer);
+  const QSize size = reader.size();
+  if (!size.isValid() || qint64(size.width()) * size.height() > kMaxPicturePixels) {
+    return {};
+  }
+  return reader.read();
+}
+
+// The view answers every resource a document names itself, with a value Qt takes as
+// final. Qt would otherwise read or fetch it on its own: QTextDocument reads file: and
+// relative names and decodes data: addresses when the view returns nothing, and its
+// picture handler then loads the raw name as a file. So pictures come only from the
+// folder a local document may use, and otherwise are a transparent pixel; style sheets are
+// empty; anything else is empty bytes. Pictures are also laid out and drawn here rather
+// than by Qt's handler, which probes the file system for high-resolution variants of the
+// name on high-DPI screens before it asks the view.
+class HtmlView : public QTextBrowser, public QTextObjectInterface {
+  Q_OBJECT
+  Q_INTERFACES(QTextObjectInterface)
+
  public:
   using QTextBrowser::QTextBrowser;
-  QVariant loadResource(int, const QUrl&) override { return {}; }
+
+  // The folder (canonical) whose pictures the next document may show; empty for none.
+  void SetPictureFolder(const QString& folder) { pictureFolder_ = folder; }
+
+  // Shows a document read apart, a child of this view (whose resources it asks for); the
+  // one shown before goes once control is back in the event loop, since a click on it may
+  // be what led here. Qt deletes a replaced document only when its own control owns it.
+  void Adopt(QTextDocument* document) {
+    QTextDocument* previous = this->document();
+    const bool ours = previous->parent() == this;
+    document->documentLayout()->registerHandler(QTextFormat::ImageObject, this);
+    setDocument(document);
+    if (ours) {
+      previous->deleteLater();
+    }
+  }
+
+  QVariant loadResource(int type, const QUrl& name) override {
+    if (type == QTextDocument::ImageResource) {
+      const QImage picture = ReadPicture(name, pictureFolder_);
+      return picture.isNull() ? NoPicture() : picture;
+    }
+    if (type == QTextDocument::StyleSheetResource) {
+      return QString(QLatin1String(""));
+    }
+    return QByteArray("");
+  }
+
+  QSizeF intrinsicSize(QTextDocument* doc, int, const QTextFormat& format) override {
+    const QTextImageFormat image = format.toImageFormat();
+    const QSizeF natural = Picture(doc, image).size();
+    if (natural.isEmpty()) {
+      return {};  // nothing to show takes no room
+    }
+    const bool hasWidth = image.hasProperty(QTextFormat::ImageWidth);
+    const bool hasHeight = image.hasProperty(QTextFormat::ImageHeight);
+    const qreal width = hasWidth ? image.width() : natural.width();
+    const qreal height = hasHeight ? image.height() : natural.height();
+    if (hasWidth != hasHeight) {
+      return hasWidth ? QSizeF(width, width * natural.height() / natural.width())
+                      : QSizeF(height * natural.width() / natural.height(), height);
+    }
+    return {width, height};
+  }
+
+  void drawObject(QPainter* painter, const QRectF& rect, QTextDocument* doc, int,
+                  const QTextFormat& format) override {
+    const QImage picture = Picture(doc, format.toImageFormat());
+    if (!picture.isNull()) {
+      painter->drawImage(rect, picture);
+    }
+  }
+
+ private:
+  static QImage NoPicture() {
+    static const QImage none = [] {
+      QImage image(1, 1, QImage::Format_ARGB32);
+      image.fill(Qt::transparent);
+      return image;
+    }();
+    return none;
+  }
+
+  // The document's own picture, or a null image where it has none.
+  QImage Picture(QTextDocument* doc, const QTextImageFormat& image) const {
+    if (pictureFolder_.isEmpty()) {
+      return {};
+    }
+    const QImage picture =
+        doc->resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
+    return picture.cacheKey() == NoPicture().cacheKey() ? QImage() : picture;
+  }
+
+  QString pictureFolder_;
 };
+
+// The folder whose pictures a local document at path may show: the program's own when the
+// document lies in it, else none.
+QString PictureFolderFor(const QString& path) {
+  const QString program = QFileInfo(QCoreApplication::applicationDirPath()).canonicalFilePath();
+  return IsInside(QFileInfo(path).canonicalFilePath(), program) ? program : QString();
+}
+
+// Some mail programs attach a local file named by an "attach" field, or take other fields
+// as commands: only the address and the subject, body, cc and bcc fields pass, and none
+// with control characters, whose line breaks could forge header lines (only a body may
+// break lines). Returns an empty URL when the link is refused.
+QUrl SafeMailLink(const QUrl& link) {
+  const auto unsafe = [](const QString& text, const QString& field) {
+    const bool address =
+        field.isEmpty() || field == QLatin1String("cc") || field == QLatin1String("bcc");
+    const bool body = field == QLatin1String("body");
+    return (address && text.size() > kMaxMailAddressLength) ||
+           std::any_of(text.begin(), text.end(), [body](QChar c) {
+             const bool lineBreak = c == u'\r' || c == u'\n' || c == u'\t';
+             return (c.category() == QChar::Other_Control && !(body && lineBreak)) ||
+                    c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+           });
+  };
+  const QString address = link.path(QUrl::FullyDecoded);
+  if (unsafe(address, QString())) {
+    return {};
+  }
+  QStringList fields;
+  const QUrlQuery query(link.query(QUrl::FullyEncoded));
+  for (const auto& [key, value] : query.queryItems(QUrl::FullyDecoded)) {
+    const QString field = key.toLower();
+    if (field != QLatin1String("subject") && field != QLatin1String("body") &&
+        field != QLatin1String("cc") && field != QLatin1String("bcc")) {
+      continue;
+    }
+    if (unsafe(value, field)) {
+      return {};
+    }
+    fields << field + QLatin1Char('=') + QString::fromLatin1(QUrl::toPercentEncoding(value));
+  }
+  QUrl safe;
+  safe.setScheme(QStringLiteral("mailto"));
+  safe.setPath(QString::fromLatin1(QUrl::toPercentEncoding(address, "@,+")), QUrl::StrictMode);
+  if (!fields.isEmpty()) {
+    safe.setQuery(fields.join(QLatin1Char('&')), QUrl::StrictMode);
+  }
+  return safe;
+}
 
 QString DecodeHtml(const QByteArray& bytes) {
   QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
@@ -86,7 +285,7 @@ const QString TWebBrowser::kErrorPageAddress = QStringLiteral("about:neterror");
 const QString TWebBrowser::kBlankPageAddress = QStringLiteral("about:blank");
 
 struct TWebBrowser::Private {
-  QTextBrowser* view = nullptr;
+  HtmlView* view = nullptr;
   QNetworkAccessManager* network = nullptr;  // made on the first web address
   QPointer<QNetworkReply> reply;             // the web load in progress, if any
   QString requested;                         // the address of that load
@@ -179,9 +378,7 @@ void TWebBrowser::Navigate(const QString& address) {
 
   if (address.compare(kBlankPageAddress, Qt::CaseInsensitive) == 0) {
     // Completes before returning, so that LoadHTMLIntoBrowser never has to wait.
-    d->view->clear();
-    d->view->document()->setBaseUrl(QUrl());
-    d->localDocument = false;
+    Show(QString(), true, QUrl(), QString());
     Complete(kBlankPageAddress);
     return;
   }
@@ -212,21 +409,20 @@ void TWebBrowser::LoadLocalFile(const QString& address, const QString& path, qui
     ShowErrorPage(address, QLatin1String(kUnsupportedReason));
     return;
   }
-  const QFileInfo info(path);
-  // Only regular files: a device or a pipe could block or never end.
-  QFile file(path);
-  if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
-    ShowErrorPage(address, QLatin1String(kNotAFileReason));
+  const QString canonical = QFileInfo(path).canonicalFilePath();
+  QByteArray bytes;
+  const FileRead read = canonical.isEmpty() ? FileRead::NotAFile
+                                            : ReadRegularFile(canonical, kMaxDocumentBytes, &bytes);
+  if (read != FileRead::Done) {
+    ShowErrorPage(address,
+                  QLatin1String(read == FileRead::TooLarge ? kTooLargeReason : kNotAFileReason));
     return;
   }
-  if (file.size() > kMaxDocumentBytes) {
-    ShowErrorPage(address, QLatin1String(kTooLargeReason));
-    return;
-  }
-  const QByteArray bytes = file.read(kMaxDocumentBytes);
-  d->view->setHtml(DecodeHtml(bytes));
   // Relative links resolve against the file's folder.
-  d->view->document()->setBaseUrl(QUrl::fromLocalFile(info.absoluteFilePath()));
+  if (!Show(DecodeHtml(bytes), true, QUrl::fromLocalFile(canonical), PictureFolderFor(canonical))) {
+    ShowErrorPage(address, QLatin1String(kTooComplexReason));
+    return;
+  }
   d->localDocument = true;
   Complete(address);
 }
@@ -335,37 +531,67 @@ void TWebBrowser::OnReplyFinished(QNetworkReply* reply) {
     return;
   }
   const QByteArray bytes = reply->read(kMaxDocumentBytes + 1);
-  if (bytes.size() > kMaxDocumentBytes) {
-    ShowErrorPage(d->requested, QLatin1String(kTooLargeReason));
-    return;
-  }
   const QString contentType = reply->header(QNetworkRequest::ContentTypeHeader).toString();
-  if (contentType.startsWith(QLatin1String("text/plain"), Qt::CaseInsensitive)) {
-    d->view->setPlainText(DecodeHtml(bytes));
+  ShowWebDocument(bytes, reply->url(),
+                  contentType.startsWith(QLatin1String("text/plain"), Qt::CaseInsensitive));
+}
+
+void TWebBrowser::ShowWebDocument(const QByteArray& bytes, const QUrl& address, bool plainText) {
+  AbortPendingLoad();
+  if (bytes.size() > kMaxDocumentBytes) {
+    ShowErrorPage(address.toString(), QLatin1String(kTooLargeReason));
+  } else if (!Show(DecodeHtml(bytes), !plainText, address, QString())) {
+    ShowErrorPage(address.toString(), QLatin1String(kTooComplexReason));
   } else {
-    d->view->setHtml(DecodeHtml(bytes));
+    Complete(address.toString());
   }
-  d->view->document()->setBaseUrl(reply->url());
+}
+
+bool TWebBrowser::Show(const QString& text, bool html, const QUrl& base,
+                       const QString& pictureFolder) {
+  const qint64 reading = EstimateReadingCost(text, html);
+  if (reading > kLayoutBudget) {
+    return false;
+  }
+  // Read into a document of its own, not yet laid out, so that what laying it out would
+  // cost can be told from what Qt built before any of it is spent.
+  auto* document = new QTextDocument(d->view);
+  document->setUndoRedoEnabled(false);
+  document->setDefaultFont(d->view->font());
+  // Before the text, so that names are resolved against it while Qt reads the text.
+  document->setBaseUrl(base);
+  d->view->SetPictureFolder(pictureFolder);
+  if (html) {
+    document->setHtml(text);
+  } else {
+    document->setPlainText(text);
+  }
+  if (reading + EstimateLayoutCost(*document, kLayoutBudget - reading) > kLayoutBudget) {
+    delete document;
+    return false;
+  }
+  d->view->Adopt(document);
   d->localDocument = false;
-  Complete(reply->url().toString());
+  return true;
+}
+
+QString TWebBrowser::ErrorPage(const QString& address, const QString& reason) {
+  return QStringLiteral("<html><body><h2>%1</h2><p>%2</p></body></html>")
+      .arg(
+          QLatin1String(kErrorPageTitle),
+          QString::fromLatin1(kErrorPageBody).arg(address.toHtmlEscaped(), reason.toHtmlEscaped()));
 }
 
 void TWebBrowser::ShowErrorPage(const QString& address, const QString& reason) {
-  const QString html = QStringLiteral("<html><body><h2>%1</h2><p>%2</p></body></html>")
-                           .arg(QLatin1String(kErrorPageTitle),
-                                QString::fromLatin1(kErrorPageBody)
-                                    .arg(address.toHtmlEscaped(), reason.toHtmlEscaped()));
-  d->view->setHtml(html);
-  d->view->document()->setBaseUrl(QUrl());
-  d->localDocument = false;
+  Show(ErrorPage(address, reason), true, QUrl(), QString());
   Complete(kErrorPageAddress);
 }
 
 void TWebBrowser::LoadDocument(const QByteArray& html) {
   AbortPendingLoad();
-  d->view->setHtml(QString::fromUtf8(html));
-  d->view->document()->setBaseUrl(QUrl());
-  d->localDocument = false;
+  if (!Show(QString::fromUtf8(html), true, QUrl(), QString())) {
+    Show(ErrorPage(kBlankPageAddress, QLatin1String(kTooComplexReason)), true, QUrl(), QString());
+  }
   // A document from memory has no address of its own: it never claims to be the
   // page that was shown before it.
   Complete(kBlankPageAddress);
@@ -383,15 +609,17 @@ void TWebBrowser::OnAnchorClicked(const QUrl& link) {
   }
   const QString scheme = target.scheme().toLower();
   // A page from the web must not get local files opened (and maybe run) by a click.
-  const bool allowed = IsWebAddress(target) || scheme == QLatin1String("mailto") ||
-                       (scheme == QLatin1String("file") && d->localDocument);
-  if (!allowed) {
+  const bool mail = scheme == QLatin1String("mailto");
+  const bool allowed =
+      IsWebAddress(target) || mail || (scheme == QLatin1String("file") && d->localDocument);
+  const QUrl opened = mail ? SafeMailLink(target) : target;
+  if (!allowed || opened.isEmpty()) {
     return;
   }
   if (g_linkOpener) {
-    g_linkOpener(target);
+    g_linkOpener(opened);
   } else {
-    QDesktopServices::openUrl(target);
+    QDesktopServices::openUrl(opened);
   }
 }
 
@@ -491,3 +719,5 @@ void RemoveMouseHook() {
 }
 
 }  // namespace solvara
+
+#include "BrowserU.moc"

@@ -55,6 +55,12 @@ class TWebBrowser : public QWidget {
   // address becomes "about:blank".
   void LoadDocument(const QByteArray& html);
 
+  // Replaces the current document by bytes that came from a web address, as the document
+  // at that address, completing at once: decoded by the character set they declare, shown
+  // as plain text or HTML, and refused with the error page when too large or too costly
+  // to lay out. Nothing the document names is read or fetched.
+  void ShowWebDocument(const QByteArray& bytes, const QUrl& address, bool plainText = false);
+
   // Shows the print dialog and prints the current document; false when cancelled.
   bool Print();
 
@@ -65,7 +71,8 @@ class TWebBrowser : public QWidget {
   QTextBrowser* View() const;
 
   // How links clicked in a page are opened; an empty function restores the
-  // desktop's opener.
+  // desktop's opener. Only web and mailto links reach it, and file links of a local
+  // document; a mailto link arrives with its address, subject, body, cc and bcc only.
   using LinkOpener = std::function<void(const QUrl& url)>;
   static void SetLinkOpener(LinkOpener opener);
 
@@ -90,6 +97,9 @@ class TWebBrowser : public QWidget {
 
   void AbortPendingLoad();
   void Complete(const QString& address);
+  // Shows text unless its reading or layout would cost more than the budget; false then.
+  bool Show(const QString& text, bool html, const QUrl& base, const QString& pictureFolder);
+  static QString ErrorPage(const QString& address, const QString& reason);
   void ShowErrorPage(const QString& address, const QString& reason);
   void LoadLocalFile(const QString& address, const QString& path, quint64 generation);
   void StartWebLoad(const QUrl& url);
