@@ -61,7 +61,9 @@ void LocalHttpServer::OnReadyRead(QTcpSocket* socket) {
   if (!response.location.isEmpty()) {
     head += "\r\nLocation: " + response.location;
   }
-  socket->write(head + "\r\nConnection: close\r\n\r\n" + response.body);
+  // The body apart, so that the socket shares it rather than copying a large one.
+  socket->write(head + "\r\nConnection: close\r\n\r\n");
+  socket->write(response.body);
   pending_.erase(it);
   socket->disconnectFromHost();
 }
