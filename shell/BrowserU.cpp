@@ -133,6 +133,10 @@ class HtmlView : public QTextBrowser, public QTextObjectInterface {
   void Adopt(QTextDocument* document) {
     QTextDocument* previous = this->document();
     const bool ours = previous->parent() == this;
+    // A null page size keeps Qt from laying the document out the moment it gets a layout,
+    // before the picture handler is in place and the width known (and with no width, Qt's
+    // layout of some tables never ends); setDocument() gives it the view's width.
+    document->setPageSize(QSizeF(0, 0));
     document->documentLayout()->registerHandler(QTextFormat::ImageObject, this);
     setDocument(document);
     if (ours) {

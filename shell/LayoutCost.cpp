@@ -24,8 +24,11 @@ namespace {
 constexpr int kCharsPerUnit = 16;
 constexpr qint64 kNewline = 4;  // a line of preformatted text
 constexpr qint64 kTag = 4;
-constexpr int kDepthShift = 5;     // each tag looks at its ancestors
-constexpr int kStyleShift = 5;     // each element is matched against every selector part
+constexpr int kDepthShift = 5;  // each tag looks at its ancestors
+// Each element visits every style sheet (a unit each) and is matched against every selector
+// part, walking its ancestors for the parts before the last.
+constexpr qint64 kStyleBase = 8;
+constexpr int kStyleShift = 4;
 constexpr int kListItemShift = 4;  // each list item looks at the items before it
 constexpr int kPictureShift = 1;   // per picture already in the same paragraph
 constexpr int kFloatShift = 1;     // per floating object already in the document
@@ -140,6 +143,9 @@ class ReadingEstimator {
       if (s_[pos_] == u'<') {
         Tag();
       } else {
+        if (style_.open) {
+          StyleChar(s_[pos_]);
+        }
         Char(s_[pos_++]);
       }
     }
@@ -282,6 +288,12 @@ class ReadingEstimator {
     // Every tag makes a node of Qt's tree, and a closing one looks for its element among
     // the ancestors.
     Add(kTag + (depth_ >> kDepthShift));
+    if (closing && style_.open) {
+      ++sheets_;
+      selectors_ += style_.parts;
+      Add(style_.length / kCharsPerUnit);
+      style_.open = !(flags & kStyle);
+    }
     if (closing) {
       if ((flags & kTable) && !tables_.isEmpty()) {
         CloseTable();
@@ -294,7 +306,8 @@ class ReadingEstimator {
       return;
     }
 
-    Add((selectors_ * (4 + depth_)) >> kStyleShift);
+    style_.open = false;
+    Add(sheets_ + ((selectors_ * (kStyleBase + depth_)) >> kStyleShift));
     if (!(flags & (kVoid | kImplied)) && !selfClosed) {
       ++depth_;
     }
@@ -329,7 +342,8 @@ class ReadingEstimator {
         Float();
       }
     } else if (flags & kStyle) {
-      StyleSheet();
+      style_ = StyleText();
+      style_.open = true;
     }
   }
 
@@ -343,34 +357,37 @@ class ReadingEstimator {
     Add(std::min<qint64>(rows * columns, budget_ + 1) * kGridCell);
   }
 
-  // Counts the selectors' parts (each matched against every later element) in the style
-  // element's text, which in Qt's parser ends at the next tag of any kind. Declarations
-  // are skipped, the rules inside @media are not.
-  void StyleSheet() {
-    const qsizetype next = s_.indexOf(u'<', pos_);
-    const qsizetype end = next < 0 ? s_.size() : next;
-    Add((end - pos_) / kCharsPerUnit);
+  // The text of a style element, which Qt's parser keeps adding to for as long as no new
+  // node follows it: it counts the selectors' parts (declarations skipped, the rules inside
+  // @media not). Qt parses that text as a style sheet at every closing tag while the style
+  // element is the last node, and adds one more sheet each time (a closing tag with no
+  // element to close makes no node); every sheet is matched against every later element.
+  struct StyleText {
+    bool open = false;
+    qint64 parts = 0, length = 0;
     QVector<bool> inDeclarations{false};
     bool atRule = false, inWord = false, preludeStart = true;
-    for (; pos_ < end; ++pos_) {
-      const QChar c = s_[pos_];
-      if (c == u'{' || c == u'}' || c == u';') {
-        if (c == u'{') {
-          inDeclarations.append(!atRule);
-        } else if (c == u'}' && inDeclarations.size() > 1) {
-          inDeclarations.removeLast();
-        }
-        atRule = inWord = false;
-        preludeStart = true;
-      } else if (!inDeclarations.last()) {
-        const bool separator = IsHtmlSpace(c) || c == u',' || c == u'>' || c == u'+' || c == u'~';
-        if (!separator && !inWord) {
-          ++selectors_;
-          atRule = preludeStart ? c == u'@' : atRule;
-          preludeStart = false;
-        }
-        inWord = !separator;
+  };
+
+  void StyleChar(QChar c) {
+    StyleText& style = style_;
+    ++style.length;
+    if (c == u'{' || c == u'}' || c == u';') {
+      if (c == u'{') {
+        style.inDeclarations.append(!style.atRule);
+      } else if (c == u'}' && style.inDeclarations.size() > 1) {
+        style.inDeclarations.removeLast();
       }
+      style.atRule = style.inWord = false;
+      style.preludeStart = true;
+    } else if (!style.inDeclarations.last()) {
+      const bool separator = IsHtmlSpace(c) || c == u',' || c == u'>' || c == u'+' || c == u'~';
+      if (!separator && !style.inWord) {
+        ++style.parts;
+        style.atRule = style.preludeStart ? c == u'@' : style.atRule;
+        style.preludeStart = false;
+      }
+      style.inWord = !separator;
     }
   }
 
@@ -381,7 +398,8 @@ class ReadingEstimator {
   qint64 chars_ = 0;
   qint64 depth_ = 0;
   qint64 picturesInParagraph_ = 0, floats_ = 0;
-  qint64 selectors_ = 0;
+  qint64 sheets_ = 0, selectors_ = 0;  // the style sheets parsed so far, and their parts
+  StyleText style_;
   QVector<Table> tables_;
   QVector<qint64> lists_;
 };
