@@ -52,7 +52,8 @@ class TWebBrowser : public QWidget {
   QString Url() const;
 
   // Replaces the current document by HTML bytes (UTF-8), completing at once; the
-  // address becomes "about:blank".
+  // address becomes "about:blank". Like every document, it is read and shown only within
+  // the layout bounds of LayoutCost.h (the error page in its place otherwise).
   void LoadDocument(const QByteArray& html);
 
   // Replaces the current document by bytes that came from a web address, as the document
