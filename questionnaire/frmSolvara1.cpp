@@ -17,6 +17,7 @@
 #include <QTabBar>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
 #include <limits>
 
@@ -76,6 +77,17 @@ QString T(const char* text) {
 
 constexpr int kButtonBarHeight = 41;
 constexpr int kResultBarHeight = 33;
+
+// A strip that moves only by a click or by the pages' own steps: Qt's tab bar switches
+// tabs under the mouse wheel, and wheeling onto "Result " would build a report. The
+// wheel goes on to the page, as over any control that does not scroll.
+class TTabStrip : public QTabBar {
+ public:
+  using QTabBar::QTabBar;
+
+ protected:
+  void wheelEvent(QWheelEvent* event) override { event->ignore(); }
+};
 
 // The slot of a member: NAMED(x) holds member x and names its control "x".
 #define NAMED(member) \
@@ -250,7 +262,7 @@ void TSolvaraForm::BuildPages() {
   WebReport->View()->setAccessibleName(T(txt::kReportName));
 
   const Slot<QTabBar> tabs = NAMED(CreditTabs);
-  form->addWidget(tabs.Hold(new QTabBar(this)));
+  form->addWidget(tabs.Hold(new TTabStrip(this)));
   CreditTabs->setShape(QTabBar::RoundedSouth);
   CreditTabs->setExpanding(false);
   CreditTabs->setDrawBase(true);

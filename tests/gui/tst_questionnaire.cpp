@@ -1,6 +1,7 @@
 // The questionnaire page driven as a user would: mouse and keyboard on the offscreen
 // platform, controls found by their names, the report compared with what the core
 // writes for the same answers.
+#include <qpa/qwindowsysteminterface.h>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -17,6 +18,12 @@ class TestQuestionnaire : public QObject {
   Q_OBJECT
 
   std::unique_ptr<TSolvaraForm> form;
+  int wheelsOnStrip = 0;
+
+  bool eventFilter(QObject*, QEvent* event) override {
+    wheelsOnStrip += event->type() == QEvent::Wheel;
+    return false;
+  }
 
   template <typename T = QWidget>
   T* W(const QString& name) const {
@@ -90,6 +97,23 @@ class TestQuestionnaire : public QObject {
     QCOMPARE(MonthlyIncome, 2500);
     QVERIFY(ShownReport(*form) != first);
     QCOMPARE(ShownReport(*form), ExpectedShownReport(*form, form->Answers()));
+  }
+
+  // The wheel over the tab strip moves nothing (onto "Result " it would build a report),
+  // delivered as the platform delivers it: to the window, at a point over the strip.
+  void theWheelLeavesTheStrip() {
+    QSignalSpy built(form.get(), &TSolvaraForm::ReportShown);
+    ClickTab(*form, Page::kMiscellaneous);
+    auto* tabs = W<QTabBar>("CreditTabs");
+    tabs->installEventFilter(this);
+    const QPointF at = tabs->mapTo(form.get(), tabs->tabRect(Page::kResult).center());
+    for (int notch : {-120, 120, -120, -120})
+      QWindowSystemInterface::handleWheelEvent(form->windowHandle(), at, form->mapToGlobal(at), {},
+                                               {0, notch});
+    QWindowSystemInterface::flushWindowSystemEvents();
+    QCOMPARE(wheelsOnStrip, 4);
+    ExpectPage(Page::kMiscellaneous);
+    QCOMPARE(built.count(), 0);
   }
 
   // Position -1 leaves a slider at its start, where three labels differ from the rule.
