@@ -35,6 +35,43 @@ class TChoiceList : public QListWidget {
   }
 };
 
+// A question that wraps, onto two lines at most: its least width is the narrowest at which
+// it takes no more than two, at whatever font is in force.
+class TTwoLineLabel : public QLabel {
+ public:
+  TTwoLineLabel(const QString& text, QWidget* parent) : QLabel(text, parent) { setWordWrap(true); }
+
+  QSize minimumSizeHint() const override {
+    // Layouts ask often; the answer changes with the text and the font.
+    if (text() != text_ || font() != font_ || !least_.isValid()) {
+      text_ = text();
+      font_ = font();
+      least_ = TwoLines();
+    }
+    return least_;
+  }
+
+ private:
+  mutable QString text_;
+  mutable QFont font_;
+  mutable QSize least_;
+
+  QSize TwoLines() const {
+    const QSize least = QLabel::minimumSizeHint();
+    const QMargins margins = contentsMargins() + QMargins(margin(), margin(), margin(), margin());
+    int high = std::max(least.width(), fontMetrics().horizontalAdvance(text()) + margins.left() +
+                                           margins.right() + 1);
+    const int oneLine = heightForWidth(high) - margins.top() - margins.bottom();
+    const int twoLines = heightForWidth(high) + oneLine;
+    int low = least.width() - 1;
+    while (high - low > 1) {
+      const int middle = low + (high - low) / 2;
+      (heightForWidth(middle) <= twoLines ? high : low) = middle;
+    }
+    return {high, least.height()};
+  }
+};
+
 QString Words(const std::string& text) {
   return QString::fromStdString(text);
 }
@@ -158,7 +195,7 @@ QLabel* TPageBuilder::ChoicePanel(QVBoxLayout* page, const char* key, Slot<QWidg
   QWidget* widget = panel.Hold(new QWidget(page->parentWidget()));
   auto* row = new QHBoxLayout(widget);
   row->setContentsMargins(0, 0, 0, 0);
-  QLabel* label = MakeLabel(question, widget, QString::fromUtf8(q.Text), true);
+  QLabel* label = question.Hold(new TTwoLineLabel(QString::fromUtf8(q.Text), widget));
   row->addWidget(label, wraps ? 1 : 0);
   widget->setAccessibleName(label->text());
   Radios(row, widget, q, choices);

@@ -70,8 +70,8 @@ class TPageBuilder {
   void ChoiceRow(QVBoxLayout* page, const char* key, Slot<QLabel> question,
                  std::initializer_list<Slot<QRadioButton>> choices);
   // A panel of its own holding the question and, in the same row, its choices. The
-  // question stands as a caption (returned, for lining captions up) or, where it wraps,
-  // takes the room the choices leave.
+  // question (returned, for lining captions up) wraps onto two lines at most; it stands
+  // as a caption or, where it wraps, takes the room the choices leave.
   QLabel* ChoicePanel(QVBoxLayout* page, const char* key, Slot<QWidget> panel,
                       Slot<QLabel> question, std::initializer_list<Slot<QRadioButton>> choices,
                       bool wraps);

@@ -135,6 +135,23 @@ TSolvaraForm::~TSolvaraForm() {
   FormDestroy();
 }
 
+QTabBar* NewTabStrip(QWidget* parent) {
+  auto* strip = new TTabStrip(parent);
+  strip->setShape(QTabBar::RoundedSouth);
+  strip->setExpanding(false);
+  strip->setDrawBase(true);
+  // Every tab whole and no scroll arrows: the strip's least width is all seven tabs, and
+  // the window opens wide enough for them at the desktop's font.
+  strip->setElideMode(Qt::ElideNone);
+  strip->setUsesScrollButtons(false);
+  // Slim tabs, so that all seven captions fit the designed width at a 9-point font.
+  strip->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 4px; }"));
+  for (const char* caption : txt::kTabs) {
+    strip->addTab(T(caption));
+  }
+  return strip;
+}
+
 void TSolvaraForm::BuildPages() {
   auto* form = new QVBoxLayout(this);
   form->setContentsMargins(0, 0, 0, 0);
@@ -201,12 +218,13 @@ void TSolvaraForm::BuildPages() {
                     {NAMED(rbMasterCardYes), NAMED(rbMasterCardNo)}, false),
       b.ChoicePanel(v, "cheque-card", NAMED(Panel9), NAMED(Label27),
                     {NAMED(rbChequeCardYes), NAMED(rbChequeCardNo)}, false)};
+  // As narrow as the longest caption allows on two lines: "Access / Mastercard" wraps.
   int captionWidth = 0;
   for (QLabel* caption : captions) {
-    captionWidth = std::max(captionWidth, caption->sizeHint().width());
+    captionWidth = std::max(captionWidth, caption->minimumSizeHint().width());
   }
   for (QLabel* caption : captions) {
-    caption->setFixedWidth(std::min(captionWidth, 120));
+    caption->setFixedWidth(captionWidth);
   }
   v->addSpacing(8);
   b.Slider(v, "charge-cards", NAMED(Label28), NAMED(lblChargeCardsHeld), NAMED(tbChargeCardsHeld),
@@ -262,16 +280,7 @@ void TSolvaraForm::BuildPages() {
   WebReport->View()->setAccessibleName(T(txt::kReportName));
 
   const Slot<QTabBar> tabs = NAMED(CreditTabs);
-  form->addWidget(tabs.Hold(new TTabStrip(this)));
-  CreditTabs->setShape(QTabBar::RoundedSouth);
-  CreditTabs->setExpanding(false);
-  CreditTabs->setDrawBase(true);
-  CreditTabs->setElideMode(Qt::ElideNone);
-  // Slim tabs, so that all seven captions fit the page's width.
-  CreditTabs->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
-  for (const char* caption : txt::kTabs) {
-    CreditTabs->addTab(T(caption));
-  }
+  form->addWidget(tabs.Hold(NewTabStrip(this)));
   CreditTabs->setCurrentIndex(0);
 
   // Handlers.

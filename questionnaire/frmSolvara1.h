@@ -233,4 +233,8 @@ class TSolvaraForm : public QWidget {
   bool saving_ = false;
 };
 
+// A tab strip like the page's own, CreditTabs: the widest thing the page holds, which
+// the main window measures to open wide enough for it.
+QTabBar* NewTabStrip(QWidget* parent);
+
 }  // namespace solvara

@@ -11,13 +11,17 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStyle>
+#include <QTabBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <memory>
 
 #include "SolvaraConfig.h"
 #include "questionnaire/frmSolvara1.h"
 #include "shell/BrowserU.h"
 #include "shell/ColoursU.h"
+#include "shell/FitU.h"
 #include "shell/HomePage.h"
 #include "shell/MessageBoxes.h"
 #include "shell/ShellEx.h"
@@ -42,13 +46,19 @@ const char* const kHelpCaption = "Help         ";
 const char* const kHelpHint = "View Help";
 const char* const kHelpFileName = "help.htm";
 
-// Client area: the 24-pixel menu bar over the 97-pixel button bar and the
-// 543 x 370 panel for the pages.
+// Client area at the designed font: the 24-pixel menu bar over the 97-pixel button bar
+// and the 543 x 370 panel for the pages. A larger font makes the bars larger and the
+// window opens larger, in these proportions, until the pages fit.
 constexpr int kClientWidth = 640;
 constexpr int kClientHeight = 394;
 constexpr int kMenuBarHeight = 24;
 constexpr int kButtonBarWidth = 97;
 constexpr int kVersionPanelHeight = 41;
+// The bar's buttons: 90 x 29, 5 from its left edge, at tops 18, 54 and 88.
+constexpr int kBarButtonLeft = 5;
+constexpr int kBarButtonWidth = 90;
+constexpr int kBarButtonHeight = 29;
+constexpr int kBarButtonTops[] = {18, 54, 88};
 
 const QColor kMenuBarColour(247, 246, 238);
 
@@ -74,7 +84,7 @@ TMainForm::TMainForm(QWidget* parent)
   setCentralWidget(client);
   ApplyColours();
 
-  resize(kClientWidth, kClientHeight);
+  resize(OpeningSize());
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     setGeometry(
         QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
@@ -91,7 +101,7 @@ TMainForm::~TMainForm() {
 void TMainForm::BuildMenu() {
   ActionMainMenuBar1 = new QMenuBar(this);
   ActionMainMenuBar1->setObjectName(QStringLiteral("ActionMainMenuBar1"));
-  ActionMainMenuBar1->setFixedHeight(kMenuBarHeight);
+  ActionMainMenuBar1->setMinimumHeight(kMenuBarHeight);
   setMenuBar(ActionMainMenuBar1);
 
   actExit = new QAction(QString::fromLatin1(kExitItem), this);
@@ -114,21 +124,23 @@ void TMainForm::BuildMenu() {
 void TMainForm::BuildButtonBar() {
   MainLeftPanel = new QWidget(this);
   MainLeftPanel->setObjectName(QStringLiteral("MainLeftPanel"));
-  MainLeftPanel->setFixedWidth(kButtonBarWidth);
   MainLeftPanel->setAutoFillBackground(true);
 
   auto* barLayout = new QVBoxLayout(MainLeftPanel);
   barLayout->setContentsMargins(0, 0, 0, 0);
   barLayout->setSpacing(0);
   auto* buttons = new QWidget(MainLeftPanel);
-  buttons->setFixedHeight(88 + 29 + 8);
+  auto* column = new QVBoxLayout(buttons);
+  column->setContentsMargins(kBarButtonLeft, kBarButtonTops[0],
+                             kButtonBarWidth - kBarButtonLeft - kBarButtonWidth, 0);
+  column->setSpacing(0);
   barLayout->addWidget(buttons);
   barLayout->addStretch(1);
 
   // Pictures of our own: the style's first picture parses the icon theme's index,
   // which would hold up every start.
-  const auto makeButton = [buttons](const char* caption, const char* hint, const char* picture,
-                                    int top) {
+  const auto makeButton = [buttons, column](const char* caption, const char* hint,
+                                            const char* picture, int index) {
     auto* button = new QToolButton(buttons);
     button->setText(QString::fromLatin1(caption));
     button->setToolTip(QString::fromLatin1(hint));
@@ -136,19 +148,20 @@ void TMainForm::BuildButtonBar() {
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setCheckable(true);
     button->setAutoRaise(true);
-    // The bar is narrow: a small face keeps "Start Check" whole beside its picture.
-    QFont face = button->font();
-    face.setPointSize(8);
-    button->setFont(face);
     button->setIconSize(QSize(16, 16));
-    button->setGeometry(5, top, 90, 29);
+    button->setMinimumSize(kBarButtonWidth, kBarButtonHeight);
+    button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    if (index > 0) {
+      column->addSpacing(kBarButtonTops[index] - kBarButtonTops[index - 1] - kBarButtonHeight);
+    }
+    column->addWidget(button);
     return button;
   };
-  NewsBtn = makeButton(kNewsCaption, kNewsHint, ":/buttons/news.png", 18);
+  NewsBtn = makeButton(kNewsCaption, kNewsHint, ":/buttons/news.png", 0);
   NewsBtn->setObjectName(QStringLiteral("NewsBtn"));
-  SingleSearchBtn = makeButton(kSingleSearchCaption, kSingleSearchHint, ":/buttons/check.png", 54);
+  SingleSearchBtn = makeButton(kSingleSearchCaption, kSingleSearchHint, ":/buttons/check.png", 1);
   SingleSearchBtn->setObjectName(QStringLiteral("SingleSearchBtn"));
-  HelpBtn = makeButton(kHelpCaption, kHelpHint, ":/buttons/help.png", 88);
+  HelpBtn = makeButton(kHelpCaption, kHelpHint, ":/buttons/help.png", 2);
   HelpBtn->setObjectName(QStringLiteral("HelpBtn"));
 
   // Exactly one is down; clicking the one that is down keeps it down and still
@@ -165,9 +178,11 @@ void TMainForm::BuildButtonBar() {
 
   VersionPanel = new QLabel(QStringLiteral(SOLVARA_VERSION_TEXT), MainLeftPanel);
   VersionPanel->setObjectName(QStringLiteral("VersionPanel"));
-  VersionPanel->setFixedHeight(kVersionPanelHeight);
+  VersionPanel->setMinimumHeight(kVersionPanelHeight);
   VersionPanel->setAlignment(Qt::AlignCenter);
   barLayout->addWidget(VersionPanel);
+  // As wide as designed, or as the buttons and the version need at a larger font.
+  MainLeftPanel->setFixedWidth(std::max(kButtonBarWidth, MainLeftPanel->sizeHint().width()));
 }
 
 void TMainForm::ApplyColours() {
@@ -197,6 +212,34 @@ void TMainForm::ApplyColours() {
   barColours.setColor(QPalette::ButtonText, LegibleOn({bar, colours.color(QPalette::Button)},
                                                       colours.color(QPalette::ButtonText)));
   MainLeftPanel->setPalette(barColours);
+}
+
+QSize TMainForm::FittingSize(const std::function<bool(QSize)>& pageFits) const {
+  const int bar = MainLeftPanel->width();
+  const int menu =
+      std::max(ActionMainMenuBar1->minimumHeight(), ActionMainMenuBar1->sizeHint().height());
+  return InProportion({kClientWidth, kClientHeight}, [&](QSize client) {
+    const QSize page = client - QSize(bar, menu);
+    return HasRoom(*MainLeftPanel, {bar, page.height()}) && pageFits(page);
+  });
+}
+
+QSize TMainForm::OpeningSize() const {
+  // The questionnaire's tab strip is the widest thing a page holds. Building the whole
+  // questionnaire here would cost the start a good part of its time; the page itself is
+  // measured when it is first shown (GrowToFit).
+  const std::unique_ptr<QTabBar> strip(NewTabStrip(nullptr));
+  strip->ensurePolished();
+  return FittingSize([&strip](QSize page) {
+    return HasRoom(*strip, {page.width(), strip->sizeHint().height()});
+  });
+}
+
+void TMainForm::GrowToFit(const QWidget& page) {
+  const QSize fitting = FittingSize([&page](QSize room) { return HasRoom(page, room); });
+  if (fitting.boundedTo(size()) != fitting) {
+    resize(size().expandedTo(fitting));
+  }
 }
 
 void TMainForm::changeEvent(QEvent* event) {
@@ -265,6 +308,7 @@ void TMainForm::SingleSearchBtnClick() {
   if (!SolvaraForm) {
     SolvaraForm = new TSolvaraForm(MainPanel);
     HostPage(SolvaraForm.data());
+    GrowToFit(*SolvaraForm);
   }
   SolvaraForm->show();
 }

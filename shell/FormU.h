@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <functional>
 
 class QAction;
 class QButtonGroup;
@@ -72,6 +73,13 @@ class TMainForm : public QMainWindow {
   // The menu bar's and the button bar's colours, from the palette in force.
   void ApplyColours();
   void BuildButtonBar();
+  // The designed client size where the bars and a page fit it at the font in force,
+  // otherwise the smallest in its proportions at which they do.
+  QSize FittingSize(const std::function<bool(QSize page)>& pageFits) const;
+  // The size the window opens at: the fitting size for the questionnaire's tab strip.
+  QSize OpeningSize() const;
+  // Makes the window larger, in proportion, where a page just shown lacks room.
+  void GrowToFit(const QWidget& page);
   // Creates the news page if there is none, and shows it.
   void ShowNewsForm();
   void HostPage(QWidget* page);

@@ -6,9 +6,12 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+#include <algorithm>
 
 #include "SolvaraConfig.h"
 #include "shell/ColoursU.h"
+#include "shell/FitU.h"
 #include "shell/HomePage.h"
 #include "shell/JpegImage.h"
 #include "shell/ShellEx.h"
@@ -29,6 +32,17 @@ const char* const kVersionCaption = "Program version :";
 const char* const kMoreInformation = "Visit\nor email\nfor more information";
 const char* const kOk = "&OK";
 const char* const kBannerResource = ":/banner.jpg";
+
+// The box at the designed font: its client size and where its controls stand. At a
+// larger font the box opens larger, in proportion, and places them in proportion.
+constexpr QSize kDesigned(348, 267);
+constexpr QSize kBanner(348, 52);
+constexpr QPoint kVersionCaptionAt(88, 80);
+constexpr QPoint kVersionAt(88, 96);
+constexpr QPoint kMoreInformationAt(88, 144);
+constexpr int kWebsiteLeast = 112;  // the links' least left edges
+constexpr int kEmailLeast = 130;
+constexpr QRect kOkButton(136, 224, 75, 25);
 
 }  // namespace
 
@@ -57,22 +71,16 @@ Taboutfrm::Taboutfrm(QWidget* parent)
                           Qt::WindowCloseButtonHint) {
   static const bool resourcesReady = (InitSolvaraResources(), true);
   Q_UNUSED(resourcesReady);
-  setFixedSize(348, 267);
 
   Button1 = new QPushButton(QString::fromLatin1(kOk), this);
-  Button1->setGeometry(136, 224, 75, 25);
   Button1->setDefault(true);
 
   Image1 = new QLabel(this);
-  Image1->setGeometry(0, 0, 348, 52);
+  Image1->setScaledContents(true);
 
   Label4 = new QLabel(QString::fromLatin1(kVersionCaption), this);
-  Label4->move(88, 80);
   lblVersion = new QLabel(this);
-  lblVersion->move(88, 96);
   Label3 = new QLabel(QString::fromLatin1(kMoreInformation), this);
-  Label3->move(88, 144);
-  Label3->adjustSize();
   lblWebsite = new TLinkLabel(this);
   lblEmail = new TLinkLabel(this);
 
@@ -83,25 +91,64 @@ Taboutfrm::Taboutfrm(QWidget* parent)
 
   FormCreate();
 
-  // The links sit on the lines of "Visit" and "or email", just after the words,
-  // whatever the font makes of them.
-  const QFontMetrics metrics = Label3->fontMetrics();
-  const QStringList lines = QString::fromLatin1(kMoreInformation).split(QLatin1Char('\n'));
-  lblWebsite->move(std::max(112, 88 + metrics.horizontalAdvance(lines[0] + QLatin1Char(' '))), 144);
-  lblEmail->move(std::max(130, 88 + metrics.horizontalAdvance(lines[1] + QLatin1Char(' '))),
-                 144 + metrics.lineSpacing());
-  for (QLabel* label :
-       {Label4, lblVersion, static_cast<QLabel*>(lblWebsite), static_cast<QLabel*>(lblEmail)}) {
-    label->adjustSize();
-  }
-
   QFile banner(QString::fromLatin1(kBannerResource));
   SetBanner(banner.open(QIODevice::ReadOnly) ? banner.readAll() : QByteArray());
+
+  // The designed size where the font in force fits it, otherwise the smallest in
+  // proportion that it does. The search leaves the controls placed for the last size
+  // it tried.
+  setFixedSize(InProportion(kDesigned, [this](QSize box) { return PlaceControls(box); }));
+  PlaceControls(size());
 
   Button1->setFocus();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
+}
+
+bool Taboutfrm::PlaceControls(QSize box) {
+  const double scale = double(box.width()) / kDesigned.width();
+  const auto at = [scale](QPoint designed) {
+    return QPoint(qRound(designed.x() * scale), qRound(designed.y() * scale));
+  };
+  const auto place = [](QWidget* control, QPoint where) {
+    control->setGeometry(QRect(where, control->sizeHint()));
+    return control->geometry();
+  };
+  const QPixmap picture = Image1->pixmap();
+  Image1->setGeometry(QRect(QPoint(0, 0), (picture.isNull() ? kBanner : picture.size()) * scale));
+  const QRect caption = place(Label4, at(kVersionCaptionAt));
+  const QRect version = place(lblVersion, at(kVersionAt));
+  const QRect more = place(Label3, at(kMoreInformationAt));
+  // The links stand on the lines of "Visit" and "or email", just after the words.
+  const QStringList lines = Label3->text().split(QLatin1Char('\n'));
+  const QFontMetrics metrics = Label3->fontMetrics();
+  const int line = more.height() / int(lines.size());
+  const auto after = [&](int index, int least) {
+    return QPoint(std::max(qRound(least * scale),
+                           more.x() + metrics.horizontalAdvance(lines[index] + QLatin1Char(' '))),
+                  more.y() + index * line);
+  };
+  const QRect website = place(lblWebsite, after(0, kWebsiteLeast));
+  const QRect email = place(lblEmail, after(1, kEmailLeast));
+  Button1->setGeometry(QRect(at(kOkButton.topLeft()), kOkButton.size() * scale));
+
+  // The rows stand clear of each other, and all within the box's right margin.
+  const QRect rows[] = {Image1->geometry(), caption, version, more, Button1->geometry()};
+  bool fits = rows[4].bottom() < box.height();
+  for (int row = 1; row < 5; ++row) {
+    fits = fits && rows[row - 1].bottom() < rows[row].top();
+  }
+  const int right = box.width() - style()->pixelMetric(QStyle::PM_LayoutRightMargin);
+  for (const QRect& control : {caption, version, more, website, email}) {
+    fits = fits && control.right() < right;
+  }
+  return fits;
+}
+
+void Taboutfrm::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  PlaceControls(size());
 }
 
 void Taboutfrm::ApplyColours() {
@@ -127,10 +174,11 @@ void Taboutfrm::SetBanner(const QByteArray& jpeg) {
   const QImage picture = DecodeJpeg(jpeg);
   if (picture.isNull()) {
     Image1->clear();
+    PlaceControls(size());
     return;
   }
   Image1->setPixmap(QPixmap::fromImage(picture));
-  Image1->resize(picture.size());
+  PlaceControls(size());
 }
 
 QString Taboutfrm::SupportMailAddress() {

@@ -53,9 +53,13 @@ class Taboutfrm : public QDialog {
  protected:
   // Follows a change of palette while the box is open.
   void changeEvent(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void FormCreate();
+  // Places the controls for a box of that size, in proportion to the designed one;
+  // whether they all fit it at the font in force.
+  bool PlaceControls(QSize box);
   void ApplyColours();
 };
 

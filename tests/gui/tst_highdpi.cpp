@@ -1,6 +1,9 @@
-// At 200% scaling the main window (news and help), every questionnaire page and the
-// About box keep their layout: no control gets less room than it needs, no tab is cut
-// off and none sticks out of its parent. The grabs go to highdpi/ of the build folder.
+// At 200% scaling and at desktop fonts of 9, 10 (GTK's default) and 11 points (GNOME's),
+// the main window (news and help), every questionnaire page and the About box keep their
+// layout: no control gets less room than it needs or sticks out of its parent, no tab is
+// cut off and no scroll arrow shows, no question takes more than two lines. Each window
+// opens at its designed size where that is enough, otherwise at the smallest size in its
+// proportions. The grabs go to highdpi/ of the build folder.
 #include <QtTest>
 #include <QtWidgets>
 
@@ -34,35 +37,98 @@ static QStringList LayoutFaults(QWidget* top) {
       need = QSize(text.width() + icon.width(), qMax(text.height(), icon.height()));
       room -= 2 * QSize(1, 1) * w->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, w);
     }
+    const QString name = w->metaObject()->className() + (' ' + w->property("text").toString());
     const bool inside = w->parentWidget()->rect().contains(w->geometry());
     if (!inside || need.boundedTo(room) != need)
-      faults << w->metaObject()->className() + (' ' + w->property("text").toString()) +
-                    (inside ? " squeezed" : " sticks out");
+      faults << name + (inside ? " squeezed" : " sticks out");
+    if (auto* tabs = qobject_cast<QTabBar*>(w)) {
+      for (int i = 0; i < tabs->count(); ++i)
+        if (!tabs->rect().contains(tabs->tabRect(i)))
+          faults << name + " cuts " + tabs->tabText(i);
+      for (const QToolButton* arrow : tabs->findChildren<QToolButton*>())
+        if (arrow->isVisibleTo(tabs))
+          faults << name + " shows a scroll arrow";
+    }
+    auto* question = qobject_cast<QLabel*>(w);  // a wrapping text that asks
+    if (question && question->wordWrap() && question->text().endsWith('?') &&
+        question->heightForWidth(w->width()) > 2 * question->heightForWidth(QWIDGETSIZE_MAX))
+      faults << name + " takes more than two lines";
   }
   return faults;
 }
 
-static void CheckWindow(QWidget* window, const QString& name) {
+// The About box places its controls itself: none stands over the one above it.
+static QStringList AboutFaults(Taboutfrm& box) {
+  QStringList faults = LayoutFaults(&box);
+  const std::pair<QWidget*, QWidget*> rows[] = {{box.Image1, box.Label4},
+                                                {box.Label4, box.lblVersion},
+                                                {box.lblVersion, box.Label3},
+                                                {box.Label3, box.Button1},
+                                                {box.lblWebsite, box.lblEmail}};
+  for (const auto& [upper, lower] : rows)
+    if (upper->geometry().bottom() >= lower->y())
+      faults << lower->property("text").toString() + " overlaps the control above";
+  return faults;
+}
+
+static void CheckWindow(QWidget* window, const QString& name, const QStringList& faults) {
   const QPixmap shot = window->grab();
   QCOMPARE(shot.size(), window->size() * 2);
   const QString folder = qEnvironmentVariable("SOLVARA_BUILD_DIR", ".") + "/highdpi/";
   QVERIFY(QDir().mkpath(folder) && shot.save(folder + name + ".png"));
-  QCOMPARE(name + ": " + LayoutFaults(window).join("; "), name + ": ");
+  QCOMPARE(name + ": " + faults.join("; "), name + ": ");
+}
+
+// Opened at its designed size where that is enough, otherwise at the smallest size in its
+// proportions (to a pixel): 2 % less, but not less than designed, leaves something cut.
+template <typename Faults>
+static void CheckOpeningSize(QWidget* window, QSize designed, Faults faults) {
+  const QSize opened = window->size();
+  QVERIFY(opened.width() >= designed.width() &&
+          qAbs(opened.height() * designed.width() - opened.width() * designed.height()) <=
+              designed.width());
+  const int width = qMax(designed.width(), opened.width() * 98 / 100);
+  window->setFixedSize(width, width * designed.height() / designed.width());
+  QVERIFY2(opened == designed || !faults().isEmpty(), "it would fit smaller");
+  window->setFixedSize(opened);
 }
 
 class TestHighDpi : public QObject {
   Q_OBJECT
 
  private slots:
-  void everyWindowAtDoubleScale() {
-    QWidget form;  // first a window with faults: the finder must see them
+  void theFaultFinderSeesFaults() {
+    QWidget form;
     (new QLabel("Caption", &form))->setGeometry(0, 0, 20, 8);
     (new QPushButton("Go", &form))->setGeometry(-10, 80, 100, 40);
     (new QPushButton("&Cancel", &form))->setGeometry(0, 50, 30, 20);
+    auto* question = new QLabel("Are you on the electoral register ?", &form);
+    question->setWordWrap(true);
+    question->setGeometry(0, 130, 90, 200);
+    auto* tabs = new QTabBar(&form);
+    tabs->addTab("Introduction ");
+    tabs->addTab("Result ");
+    tabs->setGeometry(0, 340, tabs->sizeHint().width() / 2, tabs->sizeHint().height());
+    form.resize(400, 400);
     form.show();
     QCOMPARE(LayoutFaults(&form).join("; "),
-             "QLabel Caption squeezed; QPushButton Go sticks out; QPushButton &Cancel squeezed");
+             "QLabel Caption squeezed; QPushButton Go sticks out; QPushButton &Cancel squeezed; "
+             "QLabel Are you on the electoral register ? takes more than two lines; QTabBar  "
+             "squeezed; QTabBar  cuts Introduction ; QTabBar  cuts Result ; QTabBar  shows a "
+             "scroll arrow; QTabBar  shows a scroll arrow");
+  }
 
+  void everyWindow_data() {
+    QTest::addColumn<QFont>("font");
+    QTest::newRow("sans9") << QFont("Sans Serif", 9);  // Qt's own default font
+    QTest::newRow("sans10") << QFont("Sans", 10);      // GTK's default font
+    QTest::newRow("sans11") << QFont("Sans", 11);      // GNOME's size
+  }
+
+  void everyWindow() {
+    QFETCH(QFont, font);
+    QApplication::setFont(font);
+    const QString row = QTest::currentDataTag() + QStringLiteral("-");
     LocalHttpServer server;
     QVERIFY(kScaled && server.Start());
     SetHomePageAddressForTesting(server.Url(QString()).toString());
@@ -71,18 +137,32 @@ class TestHighDpi : public QObject {
     TMainForm window;
     window.show();
     QTRY_COMPARE(window.NewsForm->State(), TNewsForm::TNewsState::Accepted);
-    CheckWindow(&window, "main-news");
+    CheckWindow(&window, row + "main-news", LayoutFaults(&window));
     window.HelpBtn->click();
     QTRY_COMPARE(window.NewsForm->WebBrowser->ReadyState(), TWebBrowser::kReadyStateComplete);
-    CheckWindow(&window, "main-help");
+    CheckWindow(&window, row + "main-help", LayoutFaults(&window));
+    // Opened large enough for the questionnaire; made smaller, its first showing makes the
+    // window so again.
+    const QSize opened = window.size();
+    window.resize(640, 394);
     window.SingleSearchBtn->click();
+    QCOMPARE(window.size(), opened);
+    auto* tabs = window.SolvaraForm->findChild<QTabBar*>("CreditTabs");
     for (int page = TSolvaraForm::kIntroduction; page <= TSolvaraForm::kResult; ++page) {
-      window.SolvaraForm->findChild<QTabBar*>("CreditTabs")->setCurrentIndex(page);
-      CheckWindow(&window, QStringLiteral("questionnaire-page-%1").arg(page));
+      tabs->setCurrentIndex(page);
+      CheckWindow(&window, row + QStringLiteral("questionnaire-page-%1").arg(page),
+                  LayoutFaults(&window));
     }
+    CheckOpeningSize(&window, {640, 394}, [&] {
+      QStringList faults;
+      for (int page = TSolvaraForm::kIntroduction; page <= TSolvaraForm::kResult; ++page)
+        faults << (tabs->setCurrentIndex(page), LayoutFaults(&window));
+      return faults;
+    });
     Taboutfrm about(&window);  // without its modal loop, so that nothing waits on it
     about.show();
-    CheckWindow(&about, "about");
+    CheckWindow(&about, row + "about", AboutFaults(about));
+    CheckOpeningSize(&about, {348, 267}, [&] { return AboutFaults(about); });
   }
 };
 
