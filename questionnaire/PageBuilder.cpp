@@ -151,6 +151,8 @@ void TPageBuilder::Slider(QVBoxLayout* page, const char* key, Slot<QLabel> quest
   slider->setTickInterval(1);
   slider->setFocusPolicy(Qt::StrongFocus);
   slider->setAccessibleName(questionLabel->text());
+  // The value in words, for listeners; kept as the label is.
+  slider->setAccessibleDescription(valueLabel->text());
   questionLabel->setBuddy(slider);
   page->addWidget(slider);
   auto* row = new QGridLayout;

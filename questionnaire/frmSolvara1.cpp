@@ -24,6 +24,7 @@
 #include "globals.h"
 #include "report/ReportOutput.h"
 #include "report/ReportText.h"
+#include "shell/AccessibleU.h"
 #include "shell/BrowserU.h"
 #include "shell/MessageBoxes.h"
 
@@ -126,6 +127,7 @@ void AddButtonBar(QVBoxLayout* page, std::initializer_list<QPushButton*> buttons
 }  // namespace
 
 TSolvaraForm::TSolvaraForm(QWidget* parent) : QWidget(parent) {
+  InstallAccessibleInterfaces();
   setObjectName(QStringLiteral("SolvaraForm"));
   BuildPages();
   FormCreate();
@@ -273,11 +275,11 @@ void TSolvaraForm::BuildPages() {
   row->addStretch(1);
   const Slot<TWebBrowser> report = NAMED(WebReport);
   v->addWidget(report.Hold(new TWebBrowser(TabResults)), 1);
-  WebReport->setAccessibleName(T(txt::kReportName));
-  // Reached by the mouse, not by the Tab key.
+  SetDocumentName(WebReport, T(txt::kReportName));
+  // Reached by the mouse and by its own key, not by the Tab key.
   WebReport->setFocusPolicy(Qt::NoFocus);
   WebReport->View()->setFocusPolicy(Qt::ClickFocus);
-  WebReport->View()->setAccessibleName(T(txt::kReportName));
+  MakeReadable(WebReport);
 
   const Slot<QTabBar> tabs = NAMED(CreditTabs);
   form->addWidget(tabs.Hold(NewTabStrip(this)));
@@ -379,6 +381,8 @@ void TSolvaraForm::lbOccupationClick() {
 
 void TSolvaraForm::ShowInWords(QSlider* slider, QLabel* value) {
   value->setText(SliderWords(answerControls_, slider));
+  // A listener hears the words, not the bare position.
+  slider->setAccessibleDescription(value->text());
 }
 
 void TSolvaraForm::tbAgeChange() {

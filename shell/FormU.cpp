@@ -19,6 +19,7 @@
 
 #include "SolvaraConfig.h"
 #include "questionnaire/frmSolvara1.h"
+#include "shell/AccessibleU.h"
 #include "shell/BrowserU.h"
 #include "shell/ColoursU.h"
 #include "shell/FitU.h"
@@ -67,6 +68,7 @@ const QColor kMenuBarColour(247, 246, 238);
 TMainForm::TMainForm(QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+  InstallAccessibleInterfaces();
   BuildMenu();
 
   auto* client = new QWidget(this);
@@ -141,7 +143,7 @@ void TMainForm::BuildButtonBar() {
   // which would hold up every start.
   const auto makeButton = [buttons, column](const char* caption, const char* hint,
                                             const char* picture, int index) {
-    auto* button = new QToolButton(buttons);
+    auto* button = new TPageButton(buttons);
     button->setText(QString::fromLatin1(caption));
     button->setToolTip(QString::fromLatin1(hint));
     button->setIcon(QIcon(QString::fromLatin1(picture)));
@@ -295,11 +297,14 @@ void TMainForm::ShowNewsForm() {
 
 void TMainForm::NewsBtnClick() {
   ShowNewsForm();
+  // The view is named after what it shows, as the bar names it.
+  SetDocumentName(NewsForm->WebBrowser, QString::fromLatin1(kNewsCaption).trimmed());
   NewsForm->WebBrowser->Navigate(TNewsForm::NewsAddress());
 }
 
 void TMainForm::HelpBtnClick() {
   ShowNewsForm();
+  SetDocumentName(NewsForm->WebBrowser, QString::fromLatin1(kHelpCaption).trimmed());
   NewsForm->WebBrowser->Navigate(HelpFilePath());
 }
 

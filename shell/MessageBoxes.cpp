@@ -17,7 +17,7 @@ void SetMessagePresenter(MessagePresenter presenter) {
   Presenter() = std::move(presenter);
 }
 
-void ShowMessage(QWidget* parent, BoxKind kind, const QString& text) {
+void ShowMessage(QWidget* parent, BoxKind kind, const QString& text, const QString& description) {
   if (Presenter()) {
     Presenter()(parent, kind, text);
     return;
@@ -38,6 +38,7 @@ void ShowMessage(QWidget* parent, BoxKind kind, const QString& text) {
       break;
   }
   QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
+  box.setAccessibleDescription(description);
   box.exec();
 }
 

@@ -15,7 +15,10 @@ enum class BoxKind {
   Error         // caption "Error", error icon
 };
 
-void ShowMessage(QWidget* parent, BoxKind kind, const QString& text);
+// The description, if any, is for assistive tools only: what a listener needs to know
+// about the box beyond its text.
+void ShowMessage(QWidget* parent, BoxKind kind, const QString& text,
+                 const QString& description = QString());
 
 // Replaces the boxes while a test runs; an empty function restores the real ones.
 using MessagePresenter = std::function<void(QWidget* parent, BoxKind kind, const QString& text)>;

@@ -4,6 +4,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "shell/AccessibleU.h"
 #include "shell/BrowserU.h"
 #include "shell/CodePageU.h"
 #include "shell/HomePage.h"
@@ -18,6 +19,9 @@ const char* const kBuiltInPageStart = "<html><h1><a target=\"_blank\" href=\"";
 const char* const kBuiltInPageEnd =
     "\">Solvara</a></h1><p><b>Thank you for using Solvara</b><br><br>An internet connection is "
     "required only to view this news page.</html>";
+// Said to assistive tools about the box that shows the address of what was loaded
+// instead of the news.
+const char* const kNotLoadedDescription = "The news page could not be loaded.";
 
 }  // namespace
 
@@ -30,6 +34,7 @@ TNewsForm::TNewsForm(std::function<bool()> helpShown, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(WebBrowser);
+  MakeReadable(WebBrowser);
   completeHandler_ = connect(WebBrowser, &TWebBrowser::DocumentComplete, this,
                              &TNewsForm::WebBrowserDocumentComplete);
   FormCreate();
@@ -74,7 +79,7 @@ void TNewsForm::WebBrowserDocumentComplete() {
   }
   state_ = TNewsState::BuiltIn;
   QPointer<TNewsForm> self(this);
-  ShowMessage(this, BoxKind::Plain, address);
+  ShowMessage(this, BoxKind::Plain, address, QString::fromLatin1(kNotLoadedDescription));
   // The box runs its own event loop; the page may have been closed meanwhile.
   if (!self) {
     return;
