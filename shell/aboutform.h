@@ -8,7 +8,8 @@ class QPushButton;
 
 namespace solvara {
 
-// A label that reads as a link: highlight colour, hand cursor, a signal on click.
+// A label that reads as a link: highlight colour, hand cursor, a signal on click, and
+// on Enter or Space where the keyboard has put the focus.
 class TLinkLabel : public QLabel {
   Q_OBJECT
 
@@ -23,6 +24,8 @@ class TLinkLabel : public QLabel {
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 };
 
 class Taboutfrm : public QDialog {
