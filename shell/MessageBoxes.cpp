@@ -1,6 +1,7 @@
 #include "shell/MessageBoxes.h"
 
 #include <QMessageBox>
+#include <QPointer>
 
 namespace solvara {
 
@@ -37,9 +38,13 @@ void ShowMessage(QWidget* parent, BoxKind kind, const QString& text, const QStri
       icon = QMessageBox::Critical;
       break;
   }
-  QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
-  box.setAccessibleDescription(description);
-  box.exec();
+  // On the heap and owned by the parent: a command that arrives while the box is up
+  // (assistive tools act on the window behind a modal box) may destroy the parent,
+  // and the box goes with it instead of being freed a second time from the stack.
+  QPointer<QMessageBox> box = new QMessageBox(icon, caption, text, QMessageBox::Ok, parent);
+  box->setAccessibleDescription(description);
+  box->exec();
+  delete box;
 }
 
 }  // namespace solvara
