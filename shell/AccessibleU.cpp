@@ -273,6 +273,10 @@ void InstallAccessibleInterfaces() {
 }
 
 void MakeReadable(TWebBrowser* browser) {
+  // The keyboard's place must show when it is in the view: the style draws no focus
+  // for a read-only text.
+  browser->View()->setStyleSheet(
+      QStringLiteral("QTextBrowser:focus { border: 2px solid palette(highlight); }"));
   auto* keys = new TReadingKeys(browser->View());
   auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(kReadDocumentKey)), browser);
   QObject::connect(shortcut, &QShortcut::activated, keys, &TReadingKeys::Enter);
