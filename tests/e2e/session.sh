@@ -1,0 +1,207 @@
+# The setting both real-program tests run the program in, and the checks that it keeps
+# nothing and sends nothing. Sourced by run_e2e.sh and run_atspi.sh after they have set
+#   name       the test's name in its messages
+#   solvara report_cli recorder artifacts home_page   from their arguments
+# Run as a script, "session.sh leaks" lists the leaks (see leaks below) for a test
+# that drives the program from elsewhere; it reads marker, salary, env_dir, run_dir
+# from the environment.
+#
+# The program runs as on a desktop: a private X server, a session bus of its own
+# (dbus-run-session), whose services see the same HOME, and on that bus the session's
+# accessibility bus with a screen reader's wish turned on, so that the program's
+# accessibility bridge is at work and the tests can find its controls there. Without
+# a bus of its own, libdbus would start one behind the program's back (dbus-x11's
+# autolaunch) and note its address in HOME. The session's settings are kept in memory:
+# turning accessibility on is then noted nowhere on disk, and what the program writes
+# stands out.
+#
+# What the checks prove:
+#   - nothing is stored: HOME and every XDG folder point at one empty folder, and
+#     afterwards it holds the saved report and nothing else of the program's making;
+#     the runtime folder, outside HOME as on a desktop, holds only what the session's
+#     own services put there;
+#   - nothing is sent: the home page is a local server that records every request,
+#     and the only requests are for the news file, carrying no answer;
+#   - no answer reaches the disk: a unique telephone marker and a distinctive salary
+#     are searched for in HOME, the temporary folders and the working folder, while
+#     the program runs and after it has ended.
+
+# Files that hold the marker or the salary, as UTF-8 or UTF-16, in the places a
+# program writes to; the saved report (the user's own choice) excepted.
+leaks() {
+  local utf16_marker="" utf16_salary="" c
+  for ((c = 0; c < ${#marker}; c++)); do utf16_marker+="${marker:c:1}\\x00"; done
+  for ((c = 0; c < ${#salary}; c++)); do utf16_salary+="${salary:c:1}\\x00"; done
+  utf16_salary=${utf16_salary//./\\.}
+  local places=("$env_dir" "$run_dir" /tmp /var/tmp /dev/shm)
+  [ -n "${TMPDIR:-}" ] && places+=("$TMPDIR")
+  LC_ALL=C timeout 120 grep -rlaP --devices=skip \
+    -e "$marker" -e "${salary//./\\.}" -e "$utf16_marker" -e "$utf16_salary" \
+    "${places[@]}" 2>/dev/null | grep -vxF "$env_dir/Results.htm" || true
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  [ "${1:-}" = leaks ] && leaks
+  exit
+fi
+
+fail() {
+  echo "$name: FAIL: $*" >&2
+  shot "zz-failure" || true
+  exit 1
+}
+note() { echo "$name: $*"; }
+
+for tool in Xvfb xdotool xwininfo import python3 dbus-run-session dbus-send; do
+  command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps.sh installs it)"
+done
+# The accessibility bus and the bindings that read it are Debian's, for Debian's Python.
+[ -x /usr/libexec/at-spi-bus-launcher ] || fail "at-spi2-core is missing (scripts/deps.sh installs it)"
+/usr/bin/python3 -c 'import pyatspi' 2>/dev/null ||
+  fail "python3-pyatspi is missing (scripts/deps.sh installs it)"
+a11y() { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/a11y.py" "$@"; }
+export PYTHONDONTWRITEBYTECODE=1 # nothing left in the source tree
+
+rm -rf "$artifacts"
+mkdir -p "$artifacts"
+work=$(mktemp -d "/tmp/solvara-$name.XXXXXX")
+env_dir=$work/home         # HOME and every XDG folder but the runtime one
+runtime_dir=$work/runtime # XDG_RUNTIME_DIR: the session's sockets
+run_dir=$work/run         # the program's working folder
+mkdir -p "$env_dir" "$runtime_dir" "$run_dir"
+chmod 700 "$env_dir" "$runtime_dir"
+
+started=()
+cleanup() {
+  local pid
+  for pid in "${started[@]}"; do
+    kill "$pid" 2>/dev/null || true
+  done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The marker and the salary are unique to this run, so that finding them anywhere
+# means a leak.
+marker="H7TEL$(date +%s%N)Q${RANDOM}X"
+salary="58213947.61"
+export marker salary env_dir run_dir
+
+# ---- the private X server ----------------------------------------------------
+exec {display_fd}>"$work/display"
+Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+started+=($!)
+exec {display_fd}>&-
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n1 "$work/display")"
+note "X display $DISPLAY"
+
+shot_count=0
+shot() {
+  shot_count=$((shot_count + 1))
+  import -window root "$artifacts/$(printf '%02d' "$shot_count")-$1.png" 2>/dev/null
+}
+
+# ---- the recording server at the home page -----------------------------------
+recording=0
+if [[ $home_page =~ ^http://127\.0\.0\.1:([0-9]+)$ ]]; then
+  port=${BASH_REMATCH[1]}
+  : >"$work/requests.log"
+  "$recorder" "$port" "$work/requests.log" >"$work/recorder.out" 2>&1 &
+  started+=($!)
+  for _ in $(seq 50); do
+    grep -q listening "$work/recorder.out" 2>/dev/null && break
+    kill -0 "${started[-1]}" 2>/dev/null || break
+    sleep 0.1
+  done
+  grep -q listening "$work/recorder.out" ||
+    fail "the recording server cannot listen on port $port: $(cat "$work/recorder.out")"
+  recording=1
+  note "recording every request to the home page $home_page"
+else
+  note "NOTE: the home page $home_page is not http://127.0.0.1:<port>;" \
+    "the check of what is sent is left out (scripts/test.sh configures a local one)"
+fi
+
+# ---- the program in its session ----------------------------------------------
+# Starts the program in a session of its own (extra NAME=VALUE settings for it come as
+# arguments) and sets app to its process. The session: its bus, whose address the
+# tests' own tools read from $work/bus; its accessibility bus, turned on as a screen
+# reader turns it on (a failure to start it is the launcher's affair, not the
+# program's); then the program. dbus-run-session ends the bus, and with it whatever the
+# bus started, when the program ends, and hands on the program's exit status.
+start_program() {
+  local session='
+    echo "$DBUS_SESSION_BUS_ADDRESS" >"$1"
+    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+      org.freedesktop.DBus.Properties.Set string:org.a11y.Status string:IsEnabled \
+      variant:boolean:true >/dev/null 2>&1 || echo "no accessibility bus in this session"
+    exec "$0"'
+  rm -f "$work/bus"
+  (
+    cd "$run_dir"
+    exec env -i PATH="${program_path:-/usr/bin:/bin}" DISPLAY="$DISPLAY" LANG=C.UTF-8 \
+      QT_QPA_PLATFORM=xcb GSETTINGS_BACKEND=memory \
+      HOME="$env_dir" XDG_CONFIG_HOME="$env_dir" XDG_CACHE_HOME="$env_dir" \
+      XDG_DATA_HOME="$env_dir" XDG_STATE_HOME="$env_dir" XDG_RUNTIME_DIR="$runtime_dir" "$@" \
+      dbus-run-session -- bash -c "$session" "$solvara" "$work/bus"
+  ) >>"$work/solvara.log" 2>&1 &
+  app=$!
+  started+=("$app")
+  for _ in $(seq 100); do
+    [ -s "$work/bus" ] && break
+    sleep 0.1
+  done
+  [ -s "$work/bus" ] || fail "the program's session did not start: $(cat "$work/solvara.log")"
+  DBUS_SESSION_BUS_ADDRESS=$(cat "$work/bus")
+  export DBUS_SESSION_BUS_ADDRESS
+}
+
+# Waits for the program to end by itself and checks that it ended well.
+program_ended() { # what ended it
+  for _ in $(seq 100); do
+    kill -0 "$app" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$app" 2>/dev/null && fail "$1 did not end the program"
+  local status=0
+  wait "$app" || status=$?
+  [ "$status" -eq 0 ] || fail "the program ended with status $status: $(cat "$work/solvara.log")"
+  note "the program ended by $1"
+}
+
+# ---- after the run ----------------------------------------------------------------
+after_the_run() {
+  local found others lines bad
+  found=$(leaks)
+  [ -z "$found" ] || fail "the telephone or salary is on disk after the program ended: $found"
+
+  # Only the saved report and the font cache of the system's font library may be there.
+  others=$(cd "$env_dir" && find . -mindepth 1 ! -path './fontconfig' ! -path './fontconfig/*' \
+    ! -path './Results.htm' | sort)
+  [ -z "$others" ] || fail "the program left files behind in HOME: $others"
+  note "HOME holds: $(cd "$env_dir" && find . -mindepth 1 -maxdepth 1 | sort | tr '\n' ' ')"
+  [ -z "$(ls -A "$run_dir")" ] || fail "the program left files in its working folder: $(ls -A "$run_dir")"
+  # The runtime folder: the bus's folder for services, the accessibility bus's socket
+  # and dconf's change counter, which the session's services keep; nothing else.
+  others=$(cd "$runtime_dir" && find . -mindepth 1 ! -path ./dbus-1 ! -path ./dbus-1/services \
+    ! -path ./at-spi ! -path './at-spi/bus_*' ! -path ./dconf ! -path ./dconf/user | sort)
+  [ -z "$others" ] || fail "the program left files in the runtime folder: $others"
+  note "runtime folder holds: $(cd "$runtime_dir" && find . -mindepth 1 | sort | tr '\n' ' ')"
+
+  if [ "$recording" -eq 1 ]; then
+    cp "$work/requests.log" "$artifacts/requests.log"
+    lines=$(grep -a -E '^(GET|POST|PUT|HEAD|DELETE|OPTIONS|PATCH|CONNECT) ' "$work/requests.log" || true)
+    [ -n "$lines" ] || fail "the news file was never asked for"
+    bad=$(echo "$lines" | grep -v -E '^GET /news100/news([0-9a-f]{4}|opt)\.htm HTTP/1\.[01]'$'\r''?$' || true)
+    [ -z "$bad" ] || fail "requests other than the news file's: $bad"
+    ! grep -a -q -F -e "$marker" -e "$salary" "$work/requests.log" ||
+      fail "a request carried an answer"
+    note "requests to the home page: $(echo "$lines" | wc -l), all for the news file"
+  fi
+}
