@@ -2,10 +2,13 @@
 # Runs the test command on fresh Debian 12 systems (debootstrap minbase chroots), from
 # a clean clone of the committed tree, in two settings:
 #   with     dbus-x11, at-spi2-core and qt6-gtk-platformtheme installed (with what
-#            they recommend), and the test command started from inside a desktop-like
-#            session: an X display, a session bus and a runtime folder of its own;
-#   without  none of the three (checked after the test dependencies are in), and the
-#            test command started as from a console: no display, no bus.
+#            they recommend) before anything else, and the test command started from
+#            inside a desktop-like session: an X display, a session bus and a runtime
+#            folder of its own;
+#   without  none of the three installed before the test command's own dependencies
+#            (scripts/deps.sh) come in, which bring at-spi2-core for the accessibility
+#            tests and must bring neither of the other two; and the test command
+#            started as from a console: no display, no bus.
 # The tests themselves run without a network (a namespace of their own with only a
 # loopback), so the real-window test's port collides with nothing on this machine.
 #
@@ -57,6 +60,12 @@ fi
 in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
   DEBIAN_FRONTEND=noninteractive "$@"; }
 
+# Which of the desktop packages are installed in the root, one a line.
+installed() {
+  in_root dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' "${desktop_packages[@]}" 2>/dev/null |
+    awk '$1 == "ii" { print $2 }'
+}
+
 mounted=()
 unmount_all() {
   local i
@@ -87,21 +96,30 @@ run_setting() {
   if [ "$setting" = with ]; then
     in_root apt-get install -y -q "${desktop_packages[@]}" || return
   fi
-  in_root bash -c 'cd /src && scripts/deps.sh' || return
-  local p status
+  local p before
+  before=$(installed)
   for p in "${desktop_packages[@]}"; do
-    status=$(in_root dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-    if [ "$setting" = with ] && [[ $status != *" installed" ]]; then
+    if [ "$setting" = with ] && ! grep -qx "$p" <<<"$before"; then
       echo "FAIL: $p is not installed in the 'with' system" >&2
       return 1
     fi
-    if [ "$setting" = without ] && [[ $status == *" installed" ]]; then
-      echo "FAIL: $p came in with the test dependencies" >&2
+    if [ "$setting" = without ] && grep -qx "$p" <<<"$before"; then
+      echo "FAIL: $p is installed in the fresh system" >&2
       return 1
     fi
   done
-  echo "installed: $(in_root dpkg-query -W -f='${db:Status-Abbrev} ${Package} ${Version}\n' \
-    "${desktop_packages[@]}" 2>/dev/null | awk '$1 == "ii" { printf "%s %s; ", $2, $3 }')"
+  echo "installed before the test command: $(tr '\n' ' ' <<<"$before")"
+  # The tests run without a network: their dependencies come in first.
+  in_root bash -c 'cd /src && scripts/deps.sh' || return
+  if [ "$setting" = without ]; then
+    for p in dbus-x11 qt6-gtk-platformtheme; do
+      if installed | grep -qx "$p"; then
+        echo "FAIL: $p came in with the test dependencies" >&2
+        return 1
+      fi
+    done
+  fi
+  echo "installed for the tests: $(installed | tr '\n' ' ')"
 
   local command='scripts/test.sh'
   if [ "$quick" = 1 ]; then
@@ -118,19 +136,24 @@ xvfb-run -a -s '-screen 0 1280x1024x24' dbus-run-session -- bash -c '$command'"
     bash -c "cd /src && $command"
   local status=$?
 
-  # What the real-window test saw of its session: with at-spi2-core, the accessibility
-  # bus was up (its folder in the runtime folder); without, there was none.
+  # What the real-program tests saw of their sessions: the accessibility bus up (its
+  # folder in the runtime folder) in both settings, and the program under Qt's GTK
+  # theme, still one application on the bus, only where the theme was installed.
   local seen
-  seen=$(grep -a '^e2e: \(HOME holds\|runtime folder holds\|PASS\)' \
+  seen=$(grep -a '^\(e2e\|atspi\): \(HOME holds\|runtime folder holds\|PASS\|one application\|NOTE\)' \
     "$root/src/build-test/Testing/Temporary/LastTest.log" || true)
   echo "$seen"
   [ "$status" -eq 0 ] || return "$status"
-  if [ "$setting" = with ] && ! grep -q 'runtime folder holds:.*\./at-spi' <<<"$seen"; then
-    echo "FAIL: the real-window test ran without an accessibility bus" >&2
+  if [ "$(grep -c 'runtime folder holds:.*\./at-spi' <<<"$seen")" -ne 2 ]; then
+    echo "FAIL: a real-program test ran without an accessibility bus" >&2
     return 1
   fi
-  if [ "$setting" = without ] && grep -q 'runtime folder holds:.*\./at-spi' <<<"$seen"; then
-    echo "FAIL: an accessibility bus came up without at-spi2-core" >&2
+  if [ "$setting" = with ] && ! grep -q 'atspi: one application .*GTK loaded' <<<"$seen"; then
+    echo "FAIL: the accessibility test did not run the program under the GTK theme" >&2
+    return 1
+  fi
+  if [ "$setting" = without ] && grep -q 'GTK loaded' <<<"$seen"; then
+    echo "FAIL: the program ran under the GTK theme without qt6-gtk-platformtheme" >&2
     return 1
   fi
 }
@@ -142,7 +165,7 @@ for setting in "${settings[@]}"; do
   status=0
   run_setting "$setting" >"$log" 2>&1 || status=$?
   unmount_all
-  grep -a '^e2e: \|^installed:\|tests passed\|All tests passed\|^FAIL' "$log" || true
+  grep -a '^e2e: \|^atspi: \|^installed\|tests passed\|All tests passed\|^FAIL' "$log" || true
   results+=("$setting: $([ "$status" -eq 0 ] && echo passed || echo "FAILED (status $status)")")
 done
 printf '%s\n' "${results[@]}"
