@@ -17,9 +17,10 @@
 
 namespace solvara {
 
-const char* const kReadDocumentKey = "F6";
-
 namespace {
+
+// The key into the document view of the page shown, as browsers move into their page.
+const char* const kReadDocumentKey = "F6";
 
 // Acting on a control through the bus runs its command once the bus has had its
 // answer, as Qt does for its own buttons: a command may open a modal box, and the

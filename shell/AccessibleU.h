@@ -25,12 +25,9 @@ class TPageButton : public QToolButton {
 // since Qt keeps an object's first interface for its lifetime.
 void InstallAccessibleInterfaces();
 
-// The key that moves the keyboard into the document view of the page shown.
-extern const char* const kReadDocumentKey;  // "F6"
-
-// Lets the keyboard into a document view that is no Tab stop: kReadDocumentKey moves
-// the focus into it, where the arrow and page keys scroll; Escape returns the focus to
-// where it came from and Tab moves on as anywhere else.
+// Lets the keyboard into a document view that is no Tab stop: F6 moves the focus into
+// it, where the arrow and page keys scroll; Escape returns the focus to where it came
+// from and Tab moves on as anywhere else.
 void MakeReadable(TWebBrowser* browser);
 
 // Names a document view, its HTML area and their scroll bars for assistive tools.
