@@ -137,7 +137,7 @@ class Program:
             raise Failure(f"{len(found)} objects {role} {name!r} {tests or ''} are showing")
         return found[0]
 
-    def focused(self, seconds=2):
+    def focused(self, seconds=5):
         """The object the keyboard is on, as the last focus event told."""
         return wait_for(lambda: self.focus if self.focus is not None
                         and has(self.focus, pyatspi.STATE_FOCUSED) else None, seconds)

@@ -301,6 +301,8 @@ class Drive:
 
     # ---- the keyboard ----------------------------------------------------------------
     def focus_after(self, *keys):
+        """Where the keys leave the keyboard, once the events of earlier keys are in."""
+        pump(0.2)
         self.p.focus = None
         key(*keys)
         return self.p.focused()
