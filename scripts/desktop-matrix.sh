@@ -82,7 +82,10 @@ mount_in() { # type, target inside the root
 run_setting() {
   local setting=$1
   root=/var/tmp/solvara-matrix-$setting
-  rm -rf "$root"
+  # An interrupted run may have left its mounts; rm must not reach into them.
+  awk -v r="$root/" 'index($2, r) == 1 { print $2 }' /proc/self/mounts | sort -r |
+    while read -r target; do umount -l "$target"; done
+  rm -rf --one-file-system "$root"
   cp -a "$base" "$root"
   mount_in proc /proc
   mount_in sysfs /sys
