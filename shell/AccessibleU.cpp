@@ -107,6 +107,10 @@ class TDocumentAccessible : public QAccessibleWidget, public QAccessibleTextInte
   explicit TDocumentAccessible(QTextBrowser* view)
       : QAccessibleWidget(view, QAccessible::Document) {}
 
+  // Both bases have a text(): the name, description and the like from the widget's,
+  // a span of the document from the text interface's.
+  using QAccessibleWidget::text;
+
   void* interface_cast(QAccessible::InterfaceType type) override {
     if (type == QAccessible::TextInterface) {
       return static_cast<QAccessibleTextInterface*>(this);
