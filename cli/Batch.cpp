@@ -137,12 +137,7 @@ bool TBatchScorer::ScoreLine(std::string_view line, uint64_t number, std::string
     AppendLineError(out, number, reader.error.empty() ? "not JSON" : reader.error);
     return false;
   }
-  int32_t income = 0;
-  BuildUpValues(answers, names_, values_, income);
-  card_.PositiveReasons.clear();
-  card_.NegativeReasons.clear();
-  card_.Errors.reset();
-  card_.CalculateScore(names_, values_);
+  const int32_t income = ScoreApplicant(card_, answers, names_, values_);
 
   out += "{\"total\":";
   AppendNumber(out, card_.TotalScore);

@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "questionnaire/AnswerCoding.h"
+#include "report/ReportText.h"
 
 namespace solvara {
 
@@ -67,12 +68,7 @@ class Rescorer {
   explicit Rescorer(const TCCScore& card) : card_(card) {}
 
   int32_t Total(const TAnswers& answers) {
-    int32_t income = 0;
-    BuildUpValues(answers, names_, values_, income);
-    card_.PositiveReasons.clear();
-    card_.NegativeReasons.clear();
-    card_.Errors.reset();
-    card_.CalculateScore(names_, values_);
+    ScoreApplicant(card_, answers, names_, values_);
     return card_.TotalScore;
   }
 

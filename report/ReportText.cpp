@@ -289,12 +289,22 @@ std::string SavedForm(const std::vector<std::string>& lines) {
   return out;
 }
 
+int32_t ScoreApplicant(TCCScore& card, const TAnswers& answers, std::vector<std::string>& names,
+                       std::vector<std::string>& values) {
+  int32_t income = 0;
+  BuildUpValues(answers, names, values, income);
+  card.PositiveReasons.clear();
+  card.NegativeReasons.clear();
+  card.Errors.reset();
+  card.CalculateScore(names, values);
+  return income;
+}
+
 std::vector<std::string> ReportLinesFor(const TAnswers& answers, int32_t& MonthlyIncome) {
   std::vector<std::string> names;
   std::vector<std::string> values;
-  BuildUpValues(answers, names, values, MonthlyIncome);
   TCCScore card;
-  card.CalculateScore(names, values);
+  MonthlyIncome = ScoreApplicant(card, answers, names, values);
   return AnalyseWhy(card, MonthlyIncome);
 }
 

@@ -28,6 +28,14 @@ std::string ShownForm(const std::vector<std::string>& lines);
 // Header, lines and footer, each followed by CR LF: the bytes a saved report holds.
 std::string SavedForm(const std::vector<std::string>& lines);
 
+// Codes one applicant's answers and scores them on a card that may have scored others
+// before: the engine appends reasons from call to call, so the card's reasons and error
+// are cleared first and are this applicant's alone afterwards. names and values are
+// working lists, kept by the caller so that their storage serves every applicant.
+// Returns the monthly income the coding read.
+int32_t ScoreApplicant(TCCScore& card, const TAnswers& answers, std::vector<std::string>& names,
+                       std::vector<std::string>& values);
+
 // The whole chain for one applicant: coding, a fresh scorecard, the analysis.
 // Returns the report lines and leaves the monthly income in MonthlyIncome.
 std::vector<std::string> ReportLinesFor(const TAnswers& answers, int32_t& MonthlyIncome);
