@@ -13,8 +13,9 @@ solvara::TAnswers Answers(const std::vector<std::pair<std::string, std::string>>
   solvara::TAnswers answers;
   solvara::TAnswerReader reader(answers);
   const solvara::TQuestion* question = nullptr;
-  for (const auto& [key, value] : given)
+  for (const auto& [key, value] : given) {
     reader.Put(key, value, question);
+  }
   return answers;
 }
 

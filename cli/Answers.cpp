@@ -8,16 +8,19 @@ namespace {
 
 // A whole number written in plain decimal digits only, within [low, high].
 bool ReadNumber(const std::string& text, int32_t low, int32_t high, int32_t& number) {
-  if (text.empty() || text.size() > 10)
+  if (text.empty() || text.size() > 10) {
     return false;
+  }
   for (const char c : text) {
-    if (c < '0' || c > '9')
+    if (c < '0' || c > '9') {
       return false;
+    }
   }
   int64_t value = 0;
   std::from_chars(text.data(), text.data() + text.size(), value);
-  if (value < low || value > high)
+  if (value < low || value > high) {
     return false;
+  }
   number = static_cast<int32_t>(value);
   return true;
 }
@@ -31,8 +34,9 @@ bool Answer(const TQuestion& question, const std::string& value, TAnswers& answe
   }
   if (question.Kind == QuestionKind::Choice) {
     const TChoice* choice = FindChoice(question, value);
-    if (choice == nullptr)
+    if (choice == nullptr) {
       return false;
+    }
     number = choice->Value;
   } else if (!ReadNumber(value, question.Low, question.High, number)) {
     return false;
@@ -46,11 +50,13 @@ bool Answer(const TQuestion& question, const std::string& value, TAnswers& answe
 AnswerFault TAnswerReader::Put(const std::string& key, const std::string& value,
                                const TQuestion*& Question) {
   Question = FindQuestion(key);
-  if (Question == nullptr)
+  if (Question == nullptr) {
     return AnswerFault::UnknownKey;
+  }
   const uint64_t bit = uint64_t{1} << (Question - Questions().data());
-  if ((given_ & bit) != 0)
+  if ((given_ & bit) != 0) {
     return AnswerFault::GivenTwice;
+  }
   given_ |= bit;
   return Answer(*Question, value, answers_) ? AnswerFault::None : AnswerFault::BadValue;
 }
@@ -66,15 +72,17 @@ std::string Accepted(const TQuestion& question) {
       break;
   }
   std::string list;
-  for (const TChoice& choice : question.Choices)
+  for (const TChoice& choice : question.Choices) {
     list += (list.empty() ? "" : ", ") + std::string(choice.Word);
+  }
   return list;
 }
 
 std::string KeyList() {
   std::string list;
-  for (const TQuestion& question : Questions())
+  for (const TQuestion& question : Questions()) {
     list += (list.empty() ? "" : ", ") + std::string(question.Key);
+  }
   return list;
 }
 

@@ -61,8 +61,9 @@ class LineReader {
 
  private:
   bool Fail(std::string message) {
-    if (error.empty())
+    if (error.empty()) {
       error = std::move(message);
+    }
     return false;
   }
   bool NotTextOrNumber() {
@@ -70,8 +71,9 @@ class LineReader {
                           : "not a JSON object");
   }
   bool Put(const std::string& value) {
-    if (!inObject_)
+    if (!inObject_) {
       return Fail("not a JSON object");
+    }
     const TQuestion* question = nullptr;
     switch (reader_.Put(key_, value, question)) {
       case AnswerFault::None:
@@ -102,8 +104,9 @@ void AppendReasons(std::string& out, std::vector<std::string>& reasons) {
   SortReasonsAsText(reasons);
   out += '{';
   for (auto entry = reasons.rbegin(); entry != reasons.rend(); ++entry) {
-    if (entry != reasons.rbegin())
+    if (entry != reasons.rbegin()) {
       out += ',';
+    }
     out += '"';
     out.append(*entry, entry->find('=') + 1);  // names the coding wrote: nothing to escape
     out += "\":";
@@ -184,10 +187,12 @@ std::string SystemError(const char* what) {
 bool WriteAll(int fd, const std::string& data) {
   for (size_t done = 0; done < data.size();) {
     const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0 && errno == EINTR)
+    if (n < 0 && errno == EINTR) {
       continue;
-    if (n <= 0)
+    }
+    if (n <= 0) {
       return false;
+    }
     done += static_cast<size_t>(n);
   }
   return true;
@@ -204,14 +209,16 @@ class Pipeline {
     workers_ = options.Workers > 0 ? options.Workers : cores > 0 ? cores : 1;
     blocks_.resize(2 * workers_ + 2);
     done_.assign(blocks_.size(), nullptr);
-    for (Block& block : blocks_)
+    for (Block& block : blocks_) {
       free_.push_back(&block);
+    }
   }
 
   int Run() {
     std::vector<std::thread> threads;
-    for (unsigned k = 0; k < workers_; ++k)
+    for (unsigned k = 0; k < workers_; ++k) {
       threads.emplace_back([this] { Work(); });
+    }
     threads.emplace_back([this] { Write(); });
     Read();
     {
@@ -219,8 +226,9 @@ class Pipeline {
       readDone_ = true;
     }
     changed_.notify_all();
-    for (std::thread& thread : threads)
+    for (std::thread& thread : threads) {
       thread.join();
+    }
     if (!failure_.empty()) {
       WriteAll(err_, failure_);
       return 1;
@@ -231,16 +239,18 @@ class Pipeline {
  private:
   void Fail(std::string message) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (failure_.empty())
+    if (failure_.empty()) {
       failure_ = std::move(message);
+    }
     changed_.notify_all();
   }
 
   Block* TakeFree() {
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [this] { return !free_.empty() || !failure_.empty(); });
-    if (!failure_.empty())
+    if (!failure_.empty()) {
       return nullptr;
+    }
     Block* block = free_.front();
     free_.pop_front();
     return block;
@@ -262,8 +272,9 @@ class Pipeline {
     bool skipping = false;  // inside a line too long to keep
     uint64_t line = 1;
     const auto endLine = [&] {
-      if (skipping)
+      if (skipping) {
         block->overlong.push_back(block->ends.size());
+      }
       block->ends.push_back(block->text.size());
       lineStart = block->text.size();
       skipping = false;
@@ -275,16 +286,20 @@ class Pipeline {
     };
     for (;;) {
       const ssize_t n = ::read(in_, buffer.data(), buffer.size());
-      if (n < 0 && errno == EINTR)
+      if (n < 0 && errno == EINTR) {
         continue;
-      if (n < 0)
+      }
+      if (n < 0) {
         return Fail(SystemError("cannot read standard input"));
-      if (n == 0)
+      }
+      if (n == 0) {
         break;
+      }
       for (const char *p = buffer.data(), *end = p + n; p < end;) {
         if (block == nullptr) {
-          if ((block = TakeFree()) == nullptr)
+          if ((block = TakeFree()) == nullptr) {
             return;
+          }
           block->text.clear();
           block->text.reserve(kBlockBytes + kBatchMaxLine);
           block->ends.clear();
@@ -308,8 +323,9 @@ class Pipeline {
         }
       }
     }
-    if (block != nullptr && (block->text.size() > lineStart || skipping))
+    if (block != nullptr && (block->text.size() > lineStart || skipping)) {
       endLine();  // a last line without its line end
+    }
     if (block != nullptr && !block->ends.empty()) {
       Hand(block);
     } else if (block != nullptr) {
@@ -325,8 +341,9 @@ class Pipeline {
       {
         std::unique_lock<std::mutex> lock(mutex_);
         changed_.wait(lock, [this] { return !work_.empty() || readDone_ || !failure_.empty(); });
-        if (work_.empty() || !failure_.empty())
+        if (work_.empty() || !failure_.empty()) {
           return;
+        }
         block = work_.front();
         work_.pop_front();
       }
@@ -379,13 +396,15 @@ class Pipeline {
         changed_.wait(lock, [&] {
           return slot != nullptr || (readDone_ && next == read_) || !failure_.empty();
         });
-        if (slot == nullptr || !failure_.empty())
+        if (slot == nullptr || !failure_.empty()) {
           break;
+        }
         block = slot;
         slot = nullptr;
       }
-      if (!WriteAll(out_, block->out))
+      if (!WriteAll(out_, block->out)) {
         return Fail(SystemError("cannot write standard output"));
+      }
       anyBad_ |= block->bad;
       lines += block->ends.size();
       {
@@ -396,8 +415,9 @@ class Pipeline {
       // Only a run that lasts is worth a progress line, and only on a terminal.
       const Clock::time_point now = Clock::now();
       if (options_.Progress && now - start >= std::chrono::seconds(1) &&
-          now - shown >= std::chrono::milliseconds(250))
+          now - shown >= std::chrono::milliseconds(250)) {
         progress(now);
+      }
     }
     if (showing) {
       progress(Clock::now());

@@ -28,12 +28,14 @@ std::vector<Candidate> CandidatesOf(const TQuestion& question) {
   switch (question.Kind) {
     case QuestionKind::Slider:
     case QuestionKind::List:
-      for (int32_t value = question.Low; value <= question.High; ++value)
+      for (int32_t value = question.Low; value <= question.High; ++value) {
         list.push_back({value, ""});
+      }
       break;
     case QuestionKind::Choice:
-      for (const TChoice& choice : question.Choices)
+      for (const TChoice& choice : question.Choices) {
         list.push_back({choice.Value, ""});
+      }
       break;
     case QuestionKind::Text:
       list = {{0, ""}, {0, kSomeText}};
@@ -57,8 +59,9 @@ void Apply(const TQuestion& question, const Candidate& candidate, TAnswers& answ
 
 std::string Words(const TQuestion& question, const TAnswers& answers) {
   const std::string words = AnswerInWords(question, answers);
-  if (question.Kind == QuestionKind::Text && words == kSomeText)
+  if (question.Kind == QuestionKind::Text && words == kSomeText) {
     return kAnswered;
+  }
   return words.empty() ? kNotAnswered : words;
 }
 
@@ -78,8 +81,9 @@ class Rescorer {
     std::vector<const TQuestion*> sources;
     BuildUpValues(answers, names_, values_, income, &sources);
     std::vector<std::vector<std::string>> entries(Questions().size());
-    for (size_t i = 0; i < names_.size(); ++i)
+    for (size_t i = 0; i < names_.size(); ++i) {
       entries[Index(sources[i])].push_back(names_[i] + "=" + values_[i]);
+    }
     return entries;
   }
 
@@ -104,8 +108,9 @@ std::vector<std::vector<size_t>> Units(const TAnswers& answers,
   std::vector<size_t> root(n);
   std::iota(root.begin(), root.end(), 0);
   const auto find = [&root](size_t k) {
-    while (root[k] != k)
+    while (root[k] != k) {
       k = root[k];
+    }
     return k;
   };
   const auto join = [&](size_t a, size_t b) { root[find(a)] = find(b); };
@@ -118,10 +123,12 @@ std::vector<std::vector<size_t>> Units(const TAnswers& answers,
       Apply(Questions()[q], candidate, changed);
       const std::vector<std::vector<std::string>> after = scorer.EntriesByQuestion(changed);
       for (size_t r = 0; r < n; ++r) {
-        if (r != q && after[r] != before[r])
+        if (r != q && after[r] != before[r]) {
           join(q, r);
-        for (const std::string& entry : after[r])
+        }
+        for (const std::string& entry : after[r]) {
           coded[r].push_back(entry.substr(0, entry.find('=')));
+        }
       }
     }
   }
@@ -132,8 +139,9 @@ std::vector<std::vector<size_t>> Units(const TAnswers& answers,
   for (size_t q = 0; q < n; ++q) {
     for (size_t r = q + 1; r < n; ++r) {
       for (const std::string& name : coded[q]) {
-        if (std::find(coded[r].begin(), coded[r].end(), name) != coded[r].end())
+        if (std::find(coded[r].begin(), coded[r].end(), name) != coded[r].end()) {
           join(q, r);
+        }
       }
     }
   }
@@ -166,8 +174,9 @@ std::vector<Option> UnitOptions(const std::vector<size_t>& unit, const TAnswers&
   for (size_t mask = 1; mask < options.size(); ++mask) {
     std::vector<size_t> members;
     for (size_t k = 0; k < unit.size(); ++k) {
-      if ((mask >> k & 1) != 0)
+      if ((mask >> k & 1) != 0) {
         members.push_back(unit[k]);
+      }
     }
     // Every combination of the members' candidates, the first member changing slowest.
     std::vector<size_t> at(members.size(), 0);
@@ -175,18 +184,21 @@ std::vector<Option> UnitOptions(const std::vector<size_t>& unit, const TAnswers&
                            [&](size_t q) { return !candidates[q].empty(); });
     while (any) {
       TAnswers changed = answers;
-      for (size_t k = 0; k < members.size(); ++k)
+      for (size_t k = 0; k < members.size(); ++k) {
         Apply(Questions()[members[k]], candidates[members[k]][at[k]], changed);
+      }
       const int32_t total = scorer.Total(changed);
       Option& best = options[mask];
       if (!best.exists || total > best.total) {
         best = {true, total, {}};
-        for (size_t k = 0; k < members.size(); ++k)
+        for (size_t k = 0; k < members.size(); ++k) {
           best.picks.emplace_back(members[k], at[k]);
+        }
       }
       size_t k = members.size();
-      while (k > 0 && ++at[k - 1] == candidates[members[k - 1]].size())
+      while (k > 0 && ++at[k - 1] == candidates[members[k - 1]].size()) {
         at[--k] = 0;
+      }
       any = k > 0;
     }
   }
@@ -229,8 +241,9 @@ void Ledger(TExplanation& explanation, const TAnswers& answers, const TCCScore& 
   auto match = trace.begin();
   for (size_t i = 0; i < names.size(); ++i) {
     TLedgerRow row{sources[i], Words(*sources[i], answers), names[i], values[i], false, "", 0};
-    if (match == trace.end() || match->Entry != i)
+    if (match == trace.end() || match->Entry != i) {
       explanation.Ledger.push_back(row);
+    }
     for (; match != trace.end() && match->Entry == i; ++match) {
       const TScoreRow& band = card.ScorecardRows()[match->Row];
       row.Matched = true;
@@ -254,8 +267,9 @@ TExplanation Explain(const TAnswers& answers, const TCCScore& Card) {
   std::vector<std::vector<Candidate>> candidates(questions.size());
   for (size_t q = 0; q < questions.size(); ++q) {
     for (Candidate& candidate : CandidatesOf(questions[q])) {
-      if (!Holds(questions[q], answers, candidate))
+      if (!Holds(questions[q], answers, candidate)) {
         candidates[q].push_back(std::move(candidate));
+      }
     }
   }
   Rescorer scorer(Card);
@@ -266,30 +280,34 @@ TExplanation Explain(const TAnswers& answers, const TCCScore& Card) {
   std::vector<size_t> bitOf(questions.size());
   for (size_t u = 0; u < units.size(); ++u) {
     options.push_back(UnitOptions(units[u], answers, candidates, scorer));
-    for (size_t k = 0; k < units[u].size(); ++k)
+    for (size_t k = 0; k < units[u].size(); ++k) {
       unitOf[units[u][k]] = u, bitOf[units[u][k]] = k;
+    }
   }
   const auto alone = [&](size_t q) -> const Option& {
     return options[unitOf[q]][size_t{1} << bitOf[q]];
   };
 
   for (size_t q = 0; q < questions.size(); ++q) {
-    if (alone(q).exists && alone(q).total > total)
+    if (alone(q).exists && alone(q).total > total) {
       explanation.Costs.push_back(Changes(alone(q).picks, answers, candidates, scorer)[0]);
+    }
   }
   std::stable_sort(
       explanation.Costs.begin(), explanation.Costs.end(),
       [](const TAnswerChange& a, const TAnswerChange& b) { return a.Points > b.Points; });
 
-  if (total >= Card.CutOff)
+  if (total >= Card.CutOff) {
     return explanation;
+  }
   // The questions worth changing: a question that scores alone and cannot gain on its own
   // is left out, since leaving it unchanged never scores less. A question that acts on
   // another stays in, since only together they may gain.
   std::vector<size_t> open;
   for (size_t q = 0; q < questions.size(); ++q) {
-    if (q != age && (units[unitOf[q]].size() > 1 || (alone(q).exists && alone(q).total > total)))
+    if (q != age && (units[unitOf[q]].size() > 1 || (alone(q).exists && alone(q).total > total))) {
       open.push_back(q);
+    }
   }
   // Sets of changes by size, each size in the questionnaire's order, each set scored whole.
   std::vector<size_t> unitMask(units.size());
@@ -298,14 +316,16 @@ TExplanation Explain(const TAnswers& answers, const TCCScore& Card) {
     std::iota(at.begin(), at.end(), 0);
     for (;;) {
       std::fill(unitMask.begin(), unitMask.end(), 0);
-      for (const size_t k : at)
+      for (const size_t k : at) {
         unitMask[unitOf[open[k]]] |= size_t{1} << bitOf[open[k]];
+      }
       TAnswers changed = answers;
       std::vector<std::pair<size_t, size_t>> picks;
       bool possible = true;
       for (size_t u = 0; u < units.size() && possible; ++u) {
-        if (unitMask[u] == 0)
+        if (unitMask[u] == 0) {
           continue;
+        }
         const Option& option = options[u][unitMask[u]];
         possible = option.exists;
         for (const auto& [q, c] : option.picks) {
@@ -324,13 +344,16 @@ TExplanation Explain(const TAnswers& answers, const TCCScore& Card) {
       }
       // The next set of this size in lexicographic order.
       size_t k = size;
-      while (k > 0 && at[k - 1] == open.size() - size + k - 1)
+      while (k > 0 && at[k - 1] == open.size() - size + k - 1) {
         --k;
-      if (k == 0)
+      }
+      if (k == 0) {
         break;
+      }
       ++at[k - 1];
-      for (size_t j = k; j < size; ++j)
+      for (size_t j = k; j < size; ++j) {
         at[j] = at[j - 1] + 1;
+      }
     }
   }
   return explanation;
@@ -351,8 +374,9 @@ std::string Table(const std::vector<std::vector<std::string>>& rows) {
   std::vector<size_t> widths;
   for (const auto& row : rows) {
     widths.resize(std::max(widths.size(), row.size()));
-    for (size_t k = 0; k < row.size(); ++k)
+    for (size_t k = 0; k < row.size(); ++k) {
       widths[k] = std::max(widths[k], Width(row[k]));
+    }
   }
   std::string out;
   for (const auto& row : rows) {
@@ -398,22 +422,26 @@ std::string ExplanationText(const TExplanation& e) {
 
   out += "\nWhat costs the most:\n";
   rows.clear();
-  for (const TAnswerChange& cost : e.Costs)
+  for (const TAnswerChange& cost : e.Costs) {
     rows.push_back(ChangeRow(cost, false));
+  }
   out +=
       rows.empty() ? "  nothing: every answer scores the best its question allows\n" : Table(rows);
 
-  if (e.Total >= e.CutOff)
+  if (e.Total >= e.CutOff) {
     return out;
-  if (!e.Reachable)
+  }
+  if (!e.Reachable) {
     return out + "\nNearest to acceptance: no set of changes reaches the cut-off.\n";
+  }
   const size_t count = e.Nearest.size();
   out += "\nNearest to acceptance: " + std::to_string(count) +
          (count == 1 ? " change reaches " : " changes reach ") + std::to_string(e.NearestTotal) +
          ", " + std::to_string(e.NearestTotal - e.CutOff) + " over the cut-off:\n";
   rows.clear();
-  for (const TAnswerChange& change : e.Nearest)
+  for (const TAnswerChange& change : e.Nearest) {
     rows.push_back(ChangeRow(change, true));
+  }
   return out + Table(rows);
 }
 
@@ -432,8 +460,9 @@ std::string ExplanationJson(const TExplanation& e) {
                       {"points", row.Points}});
   }
   Json costs = Json::array();
-  for (const TAnswerChange& cost : e.Costs)
+  for (const TAnswerChange& cost : e.Costs) {
     costs.push_back(change(cost, "cost"));
+  }
   Json result{{"base", e.Base},
               {"ledger", ledger},
               {"total", e.Total},
@@ -444,8 +473,9 @@ std::string ExplanationJson(const TExplanation& e) {
               {"nearest", nullptr}};
   if (e.Total < e.CutOff) {
     Json changes = Json::array();
-    for (const TAnswerChange& c : e.Nearest)
+    for (const TAnswerChange& c : e.Nearest) {
       changes.push_back(change(c, "gain"));
+    }
     result["nearest"] = {{"reachable", e.Reachable},
                          {"changes", changes},
                          {"total", e.Reachable ? Json(e.NearestTotal) : Json()}};

@@ -95,8 +95,9 @@ std::string HelpText() {
             std::string(valuesWidth - values.size() + 2, ' ') + start + "\n";
   };
   row(heading[0], heading[1], heading[2]);
-  for (const TQuestion& question : Questions())
+  for (const TQuestion& question : Questions()) {
     row(question.Key, Accepted(question), OpeningState(question));
+  }
   text +=
       "\nThe occupation is an entry of this list; job-years counts only for the entries\n"
       "marked *:\n";
@@ -186,14 +187,16 @@ std::optional<CliOutcome> ParseOptions(const std::vector<std::string>& args, Opt
                  : arg == "--batch"   ? &options.batch
                                       : nullptr;
     if (flag != nullptr) {
-      if (*flag)
+      if (*flag) {
         return Failure("option " + Quoted(arg) + " given twice; options: " + known);
+      }
       *flag = true;
       continue;
     }
     if (arg == "--income") {
-      if (options.income)
+      if (options.income) {
         return Failure("option \"--income\" given twice; it takes one number");
+      }
       if (i + 1 == args.size()) {
         return Failure("option \"--income\" needs a value: a whole number of currency units");
       }
@@ -214,8 +217,9 @@ std::optional<CliOutcome> ParseOptions(const std::vector<std::string>& args, Opt
         "options \"--shown\", \"--codes\", \"--explain\", \"--batch\" and \"--score\" exclude "
         "one another");
   }
-  if (options.json && !options.explain)
+  if (options.json && !options.explain) {
     return Failure("option \"--json\" is accepted only with \"--explain\"");
+  }
   if (options.batch && !options.pairs.empty()) {
     return Failure("argument " + Quoted(options.pairs[0]) +
                    " is not accepted with \"--batch\", which reads its applicants from "
@@ -284,8 +288,9 @@ CliOutcome Score(const Options& options) {
 
 CliOutcome Report(const Options& options) {
   TAnswers answers;
-  if (auto failure = ReadAnswers(options.pairs, answers))
+  if (auto failure = ReadAnswers(options.pairs, answers)) {
     return *failure;
+  }
 
   CliOutcome outcome;
   if (options.explain) {
@@ -298,8 +303,9 @@ CliOutcome Report(const Options& options) {
     std::vector<std::string> values;
     int32_t income = 0;
     BuildUpValues(answers, names, values, income);
-    for (size_t i = 0; i < names.size(); ++i)
+    for (size_t i = 0; i < names.size(); ++i) {
       outcome.out += names[i] + "=" + values[i] + "\n";
+    }
     outcome.out += "MonthlyIncome=" + std::to_string(income) + "\n";
     return outcome;
   }
@@ -314,16 +320,19 @@ CliOutcome Report(const Options& options) {
 CliOutcome RunReportCli(const std::vector<std::string>& args) {
   try {
     for (const std::string& arg : args) {
-      if (arg == "--help")
+      if (arg == "--help") {
         return CliOutcome{HelpText(), "", 0};
+      }
     }
     for (const std::string& arg : args) {
-      if (arg == "--version")
+      if (arg == "--version") {
         return CliOutcome{std::string(kProgram) + " " + SOLVARA_PACKAGE_VERSION + "\n", "", 0};
+      }
     }
     Options options;
-    if (auto failure = ParseOptions(args, options))
+    if (auto failure = ParseOptions(args, options)) {
       return *failure;
+    }
     if (options.batch) {
       CliOutcome outcome;
       outcome.batch = true;

@@ -9,8 +9,9 @@
 
 int main(int argc, char** argv) {
   std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i)
+  for (int i = 1; i < argc; ++i) {
     args.emplace_back(argv[i]);
+  }
   const solvara::CliOutcome outcome = solvara::RunReportCli(args);
   if (outcome.batch) {
     solvara::TBatchOptions options;
@@ -20,7 +21,8 @@ int main(int argc, char** argv) {
   std::fwrite(outcome.out.data(), 1, outcome.out.size(), stdout);
   std::fwrite(outcome.err.data(), 1, outcome.err.size(), stderr);
   // A full disk or a closed pipe must not pass for a finished report.
-  if (std::fflush(stdout) != 0 && outcome.exitCode == 0)
+  if (std::fflush(stdout) != 0 && outcome.exitCode == 0) {
     return 1;
+  }
   return outcome.exitCode;
 }

@@ -12,8 +12,9 @@
 #define FUZZ_CHECK(ok) ((ok) ? void() : (std::fprintf(stderr, "failed: %s\n", #ok), std::abort()))
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 8)
+  if (size < 8) {
     return 0;
+  }
   int32_t total = 0;
   int32_t income = 0;
   std::memcpy(&total, data, 4);
@@ -41,8 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(shown.rfind(header, 0) == 0 && shown.size() >= header.size() + footer.size() &&
              shown.compare(shown.size() - footer.size(), footer.size(), footer) == 0);
   std::string saved = header + "\r\n";
-  for (const std::string& line : lines)
+  for (const std::string& line : lines) {
     saved += line + "\r\n";
+  }
   FUZZ_CHECK(solvara::SavedForm(lines) == saved + footer + "\r\n");
   return 0;
 }

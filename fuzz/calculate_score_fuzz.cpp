@@ -40,8 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t end = std::min(input.find('\n', start), start <= nul ? nul : std::string::npos);
     (nul == std::string::npos ? (k % 2 ? values : names) : (start > nul ? values : names))
         .push_back(input.substr(start, end - start));
-    if (end == std::string::npos)
+    if (end == std::string::npos) {
       break;
+    }
     start = end + 1;
   }
 
@@ -59,18 +60,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(static_cast<uint32_t>(card.TotalScore) - static_cast<uint32_t>(card.BaseScore) == sum);
   const size_t count = std::min(names.size(), values.size());
   FUZZ_CHECK(count > 0 || (!card.Errors && card.TotalScore == card.BaseScore));
-  if (!failed(card))
+  if (!failed(card)) {
     return 0;
+  }
 
   // The answer that failed is the highest index whose tail of the lists still ends in
   // an error; it is named in the message, and the answers above it account for all.
   size_t low = 0;
   for (size_t high = count - 1; low < high;) {
     const size_t mid = low + (high - low + 1) / 2;
-    if (failed(Scored(names, values, mid)))
+    if (failed(Scored(names, values, mid))) {
       low = mid;
-    else
+    } else {
       high = mid - 1;
+    }
   }
   FUZZ_CHECK(*card.Errors ==
              Texts{"Error with " + names[low] + " and " + values[low] + ", Name not recognised"});

@@ -14,8 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t start = 0; size > 0;) {
     const size_t end = input.find('\0', start);
     args.push_back(input.substr(start, end - start));
-    if (end == std::string::npos)
+    if (end == std::string::npos) {
       break;
+    }
     start = end + 1;
   }
   const solvara::CliOutcome outcome = solvara::RunReportCli(args);

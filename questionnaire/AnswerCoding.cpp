@@ -40,8 +40,9 @@ std::string SalaryDigits(const std::string& salary) {
       continue;
     }
     const char c = text[i++];
-    if (c == ' ' || c == '$' || c == ',')
+    if (c == ' ' || c == '$' || c == ',') {
       continue;
+    }
     out += c;
   }
   return out;
@@ -60,8 +61,9 @@ const char* CodeOf(E choice, const char* const (&codes)[N]) {
 bool ReadMonthlyIncome(const std::string& salary, int32_t& monthly) {
   monthly = 0;
   const int32_t yearly = IntegerOfText(SalaryDigits(salary), -1);
-  if (yearly < 0)
+  if (yearly < 0) {
     return false;
+  }
   monthly = yearly / 12;
   return true;
 }
@@ -78,18 +80,21 @@ void BuildUpValues(const TAnswers& answers, std::vector<std::string>& Names,
   Values.clear();
   Names.reserve(19);
   Values.reserve(19);
-  if (Sources != nullptr)
+  if (Sources != nullptr) {
     Sources->clear();
+  }
   // Each entry names the question it codes; only an explanation asks which that was.
   auto add = [&](const char* key, const char* name, std::string value) {
     Names.emplace_back(name);
     Values.push_back(std::move(value));
-    if (Sources != nullptr)
+    if (Sources != nullptr) {
       Sources->push_back(&QuestionFor(key));
+    }
   };
   auto addCode = [&](const char* key, const char* name, const char* code) {
-    if (code != nullptr)
+    if (code != nullptr) {
       add(key, name, code);
+    }
   };
   // The sliders' questions, looked up once: a batch codes applicants by the million.
   static const TQuestion& age = QuestionFor("age");
@@ -106,17 +111,20 @@ void BuildUpValues(const TAnswers& answers, std::vector<std::string>& Names,
   addCode("residential", "ResidentialStatus",
           CodeOf(answers.Residential, {nullptr, "T", "P", "O", "A", "X"}));
   add("address-years", "TimeAtAddress", YearsAndMonths(position(addressYears)));
-  if (TrimmedIsEmpty(answers.Telephone))
+  if (TrimmedIsEmpty(answers.Telephone)) {
     add("telephone", "HomeTelephone", "N");
+  }
   addCode("occupation", "Occupation", OccupationCode(answers.Occupation));
-  if (YearsInJobEnabled(answers.Occupation))
+  if (YearsInJobEnabled(answers.Occupation)) {
     add("job-years", "TimeInJob", YearsAndMonths(position(jobYears)));
+  }
   addCode("visa", "VisaCardHeld", CodeOf(answers.Visa, {nullptr, "Y"}));
   addCode("mastercard", "AccessMastercardHeld", CodeOf(answers.MasterCard, {nullptr, "Y"}));
   addCode("cheque-card", "ChequeCardHeld", CodeOf(answers.ChequeCard, {nullptr, "Y"}));
   add("charge-cards", "ChargeCardAccountsHeld", std::to_string(position(chargeCards)));
-  if (const int32_t live = position(liveAccounts); live > 0)
+  if (const int32_t live = position(liveAccounts); live > 0) {
     add("live-accounts", "LiveCreditAccounts", std::to_string(live));
+  }
   addCode("missed-payments", "WorstStatusofLiveAccounts",
           CodeOf(answers.MissedPayments, {nullptr, "2"}));
   addCode("defaults", "DefaultAccounts",
@@ -130,8 +138,9 @@ void BuildUpValues(const TAnswers& answers, std::vector<std::string>& Names,
           CodeOf(answers.ElectoralRegister, {nullptr, nullptr, nullptr, "6"}));
 
   // Read last, so that an unusable salary leaves the income at 0 whatever it was.
-  if (ReadMonthlyIncome(answers.Salary, MonthlyIncome))
+  if (ReadMonthlyIncome(answers.Salary, MonthlyIncome)) {
     add("salary", "MonthlyNetIncome", std::to_string(MonthlyIncome));
+  }
 }
 
 }  // namespace solvara

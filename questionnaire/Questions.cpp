@@ -182,36 +182,41 @@ const TQuestion* FindQuestion(const std::string& key) {
   // worked out once.
   static const std::vector<std::string_view> keys = [] {
     std::vector<std::string_view> list;
-    for (const TQuestion& question : Questions())
+    for (const TQuestion& question : Questions()) {
       list.emplace_back(question.Key);
+    }
     return list;
   }();
   for (size_t k = 0; k < keys.size(); ++k) {
-    if (keys[k] == key)
+    if (keys[k] == key) {
       return &Questions()[k];
+    }
   }
   return nullptr;
 }
 
 const TQuestion& QuestionFor(const std::string& key) {
   const TQuestion* question = FindQuestion(key);
-  if (question == nullptr)
+  if (question == nullptr) {
     std::abort();  // a key written in the program that the table lacks
+  }
   return *question;
 }
 
 const TChoice* FindChoice(const TQuestion& question, const std::string& word) {
   for (const TChoice& choice : question.Choices) {
-    if (word == choice.Word)
+    if (word == choice.Word) {
       return &choice;
+    }
   }
   return nullptr;
 }
 
 const TChoice* ChoiceFor(const TQuestion& question, int32_t value) {
   for (const TChoice& choice : question.Choices) {
-    if (value == choice.Value)
+    if (value == choice.Value) {
       return &choice;
+    }
   }
   return nullptr;
 }
@@ -221,8 +226,9 @@ int32_t AnswerValue(const TQuestion& question, const TAnswers& answers) {
 }
 
 void SetAnswerValue(const TQuestion& question, TAnswers& answers, int32_t value) {
-  if (question.Field.Set != nullptr)
+  if (question.Field.Set != nullptr) {
     question.Field.Set(answers, value);
+  }
 }
 
 std::string& AnswerText(const TQuestion& question, TAnswers& answers) {
@@ -244,12 +250,15 @@ int32_t SliderPosition(const TQuestion& question, const TAnswers& answers) {
 
 std::string ValueInWords(const TQuestion& question, int32_t position) {
   const TValueWords& words = question.Words;
-  if (position == question.High)
+  if (position == question.High) {
     return words.Top;
-  if (position == 0 && words.Zero != nullptr)
+  }
+  if (position == 0 && words.Zero != nullptr) {
     return words.Zero;
-  if (position == 1 && words.One != nullptr)
+  }
+  if (position == 1 && words.One != nullptr) {
     return words.One;
+  }
   return std::to_string(position) + words.Unit;
 }
 
@@ -264,8 +273,9 @@ std::vector<std::string> ScaleTexts(const TQuestion& question) {
     return given != nullptr ? std::string(given) : ValueInWords(question, position);
   };
   std::vector<std::string> texts = {text(scale.Left, question.Low)};
-  if (scale.MiddleAt >= 0)
+  if (scale.MiddleAt >= 0) {
     texts.push_back(text(scale.Middle, scale.MiddleAt));
+  }
   texts.push_back(text(scale.Right, question.High));
   return texts;
 }
@@ -291,8 +301,9 @@ std::string AnswerInWords(const TQuestion& question, const TAnswers& answers) {
 const std::vector<std::string>& OccupationTexts() {
   static const std::vector<std::string> texts = [] {
     std::vector<std::string> list;
-    for (const OccupationEntry& entry : kOccupations)
+    for (const OccupationEntry& entry : kOccupations) {
       list.emplace_back(entry.text);
+    }
     return list;
   }();
   return texts;

@@ -124,8 +124,9 @@ const Rule kNegativeRules[] = {
 
 const char* RatingText(int32_t score) {
   for (const Rating& rating : kRatings) {
-    if (score >= rating.lowest)
+    if (score >= rating.lowest) {
       return rating.text;
+    }
   }
   return kLowestRating;
 }
@@ -140,19 +141,23 @@ bool TextLess(const std::string& a, const std::string& b) {
   size_t i = 0;
   size_t j = 0;
   for (;;) {
-    while (i < a.size() && a[i] == '-')
+    while (i < a.size() && a[i] == '-') {
       ++i;
-    while (j < b.size() && b[j] == '-')
+    }
+    while (j < b.size() && b[j] == '-') {
       ++j;
+    }
     if (i == a.size() || j == b.size()) {
-      if (i != a.size() || j != b.size())
+      if (i != a.size() || j != b.size()) {
         return i == a.size();
+      }
       return a < b;
     }
     const auto ca = static_cast<unsigned char>(LowerAscii(a[i]));
     const auto cb = static_cast<unsigned char>(LowerAscii(b[j]));
-    if (ca != cb)
+    if (ca != cb) {
       return ca < cb;
+    }
     ++i;
     ++j;
   }
@@ -192,21 +197,25 @@ void AppendWithoutCrLf(std::string& out, const std::string& text) {
 
 int32_t ReasonPoints(const std::string& entry) {
   const int32_t equals = PosChar("=", entry, true, 1);
-  if (equals <= 0)
+  if (equals <= 0) {
     return 0;
+  }
   const std::string text = entry.substr(0, static_cast<size_t>(equals - 1));
   // The padding zeros stand in front of a sign ("00-82"); after them comes an
   // optional sign and at least one decimal digit, nothing else.
   size_t start = text.find_first_not_of('0');
-  if (start == std::string::npos)
+  if (start == std::string::npos) {
     return 0;  // "00000", or nothing at all
+  }
   const std::string number = text.substr(start);
   const size_t digits = (number[0] == '-' || number[0] == '+') ? 1 : 0;
-  if (digits == number.size())
+  if (digits == number.size()) {
     return 0;
+  }
   for (size_t k = digits; k < number.size(); ++k) {
-    if (number[k] < '0' || number[k] > '9')
+    if (number[k] < '0' || number[k] > '9') {
       return 0;
+    }
   }
   return IntegerOfText(number, 0);
 }
@@ -244,38 +253,44 @@ const std::string& RatingWord(int32_t TotalScore) {
     const auto add = [&list](const std::string text) {
       const size_t open = text.find("<b>") + 3;
       std::string word = text.substr(open, text.find("</b>") - open);
-      if (!word.empty() && word.back() == '.')
+      if (!word.empty() && word.back() == '.') {
         word.pop_back();
+      }
       list.push_back(std::move(word));
     };
-    for (const Rating& rating : kRatings)
+    for (const Rating& rating : kRatings) {
       add(rating.text);
+    }
     add(kLowestRating);
     return list;
   }();
   size_t k = 0;
-  while (k < std::size(kRatings) && TotalScore < kRatings[k].lowest)
+  while (k < std::size(kRatings) && TotalScore < kRatings[k].lowest) {
     ++k;
+  }
   return words[k];
 }
 
 std::string ShownForm(const std::vector<std::string>& lines) {
   size_t size = 64;
-  for (const std::string& line : lines)
+  for (const std::string& line : lines) {
     size += line.size();
+  }
   std::string out;
   out.reserve(size);
   AppendWithoutCrLf(out, kReportHeader);
-  for (const std::string& line : lines)
+  for (const std::string& line : lines) {
     AppendWithoutCrLf(out, line);
+  }
   AppendWithoutCrLf(out, kReportFooter);
   return out;
 }
 
 std::string SavedForm(const std::vector<std::string>& lines) {
   size_t size = 64;
-  for (const std::string& line : lines)
+  for (const std::string& line : lines) {
     size += line.size() + 2;
+  }
   std::string out;
   out.reserve(size);
   out += kReportHeader;

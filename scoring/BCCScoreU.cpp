@@ -263,8 +263,9 @@ constexpr Band kTable[] = {
 
 TCCScore::TCCScore() {
   ReserveBands(std::size(kTable));
-  for (const Band& row : kTable)
+  for (const Band& row : kTable) {
     AddBand(row.characteristic, row.band, row.points);
+  }
   BaseScore = 819;
   CutOff = 821;
   ResultNames.push_back("MonthlyNetIncome");
@@ -274,8 +275,9 @@ TCCScore::TCCScore() {
 }
 
 int32_t TCCScore::CreditLimit(int32_t MonthlyNetIncome) const {
-  if (MonthlyNetIncome < 0 || TotalScore < 821)
+  if (MonthlyNetIncome < 0 || TotalScore < 821) {
     return 0;
+  }
   // Columns: 821-860, 861-900, 901 and above.
   static const int32_t kGrid[4][3] = {
       {1000, 1250, 2000}, {1250, 1750, 2500}, {2000, 3000, 3000}, {2500, 3000, 3000}};

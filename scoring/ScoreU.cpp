@@ -18,18 +18,21 @@ char UpperAscii(char c) {
 
 std::string UpperCase(std::string_view s) {
   std::string out(s);
-  for (char& c : out)
+  for (char& c : out) {
     c = UpperAscii(c);
+  }
   return out;
 }
 
 // Compares an answer's name against a stored upper-case name without allocating.
 bool EqualsUpper(std::string_view name, std::string_view upper) {
-  if (name.size() != upper.size())
+  if (name.size() != upper.size()) {
     return false;
+  }
   for (size_t i = 0; i < name.size(); ++i) {
-    if (UpperAscii(name[i]) != upper[i])
+    if (UpperAscii(name[i]) != upper[i]) {
       return false;
+    }
   }
   return true;
 }
@@ -37,22 +40,27 @@ bool EqualsUpper(std::string_view name, std::string_view upper) {
 // Band texts are a character or two: a plain loop beats a call to memcmp.
 bool SameBytes(const std::string& a, const std::string& b) {
   const size_t n = a.size();
-  if (n != b.size())
+  if (n != b.size()) {
     return false;
+  }
   for (size_t i = 0; i < n; ++i) {
-    if (a[i] != b[i])
+    if (a[i] != b[i]) {
       return false;
+    }
   }
   return true;
 }
 
 int HexDigit(char c) {
-  if (c >= '0' && c <= '9')
+  if (c >= '0' && c <= '9') {
     return c - '0';
-  if (c >= 'a' && c <= 'f')
+  }
+  if (c >= 'a' && c <= 'f') {
     return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
+  }
+  if (c >= 'A' && c <= 'F') {
     return c - 'A' + 10;
+  }
   return -1;
 }
 
@@ -76,8 +84,9 @@ void AppendReason(std::vector<std::string>& list, int32_t points, const std::str
       static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, points).ptr - digits);
   std::string& entry = list.emplace_back();
   entry.reserve((length < 5 ? 5 : length) + 1 + name.size());
-  if (length < 5)
+  if (length < 5) {
     entry.append(5 - length, '0');
+  }
   entry.append(digits, length);
   entry += '=';
   entry += name;
@@ -86,8 +95,9 @@ void AppendReason(std::vector<std::string>& list, int32_t points, const std::str
 int32_t IntegerOfView(std::string_view text, int32_t defaultValue) {
   size_t i = 0;
   const size_t n = text.size();
-  while (i < n && text[i] == ' ')
+  while (i < n && text[i] == ' ') {
     ++i;
+  }
   bool negative = false;
   if (i < n && (text[i] == '+' || text[i] == '-')) {
     negative = text[i] == '-';
@@ -101,19 +111,22 @@ int32_t IntegerOfView(std::string_view text, int32_t defaultValue) {
     base = 16;
     i += 2;
   }
-  if (i == n)
+  if (i == n) {
     return defaultValue;
+  }
   // Accumulate the magnitude in 64 bits and stop as soon as it cannot fit any more.
   const int64_t limit = negative ? 2147483648LL : 2147483647LL;
   int64_t value = 0;
   for (; i < n; ++i) {
     const int d =
         base == 10 ? ((text[i] >= '0' && text[i] <= '9') ? text[i] - '0' : -1) : HexDigit(text[i]);
-    if (d < 0)
+    if (d < 0) {
       return defaultValue;
+    }
     value = value * base + d;
-    if (value > limit)
+    if (value > limit) {
       return defaultValue;
+    }
   }
   return static_cast<int32_t>(negative ? -value : value);
 }
@@ -125,26 +138,32 @@ int32_t IntegerOfText(const std::string& text, int32_t defaultValue) {
 }
 
 int32_t PosChar(const std::string& Sub, const std::string& S, bool CaseSensitive, int32_t Start) {
-  if (Sub.size() != 1 || S.empty())
+  if (Sub.size() != 1 || S.empty()) {
     return 0;
-  if (Start < 1)
+  }
+  if (Start < 1) {
     Start = 1;
+  }
   const int32_t len = static_cast<int32_t>(S.size() > INT32_MAX ? INT32_MAX : S.size());
   const char c = Sub[0];
   for (int32_t k = Start; k <= len; ++k) {
-    if (S[k - 1] == c)
+    if (S[k - 1] == c) {
       return k;
+    }
   }
-  if (CaseSensitive)
+  if (CaseSensitive) {
     return 0;
+  }
   const bool upper = c >= 'A' && c <= 'Z';
   const bool lower = c >= 'a' && c <= 'z';
-  if (!upper && !lower)
+  if (!upper && !lower) {
     return 0;
+  }
   const char other = static_cast<char>(upper ? c + 32 : c - 32);
   for (int32_t k = Start; k <= len; ++k) {
-    if (S[k - 1] == other)
+    if (S[k - 1] == other) {
       return k;
+    }
   }
   return 0;
 }
@@ -154,8 +173,9 @@ TScore::~TScore() = default;
 
 bool TScore::IsCreditFileCharacteristic(std::string_view Name) {
   for (std::string_view candidate : kCreditFile) {
-    if (EqualsUpper(Name, candidate))
+    if (EqualsUpper(Name, candidate)) {
       return true;
+    }
   }
   return false;
 }
@@ -199,8 +219,9 @@ void TScore::AddBand(std::string_view Characteristic, std::string_view Band, int
 
 int32_t TScore::FindName(std::string_view name) const {
   for (size_t k = 0; k < names_.size(); ++k) {
-    if (EqualsUpper(name, NameText(k)))
+    if (EqualsUpper(name, NameText(k))) {
       return static_cast<int32_t>(k);
+    }
   }
   return -1;
 }
@@ -208,8 +229,9 @@ int32_t TScore::FindName(std::string_view name) const {
 void TScore::Record(size_t r, size_t entry, const std::string& name,
                     std::vector<TScoreMatch>* trace) {
   const TScoreRow& row = rows_[r];
-  if (trace != nullptr)
+  if (trace != nullptr) {
     trace->push_back({entry, r});
+  }
   // Wrap like the 32-bit arithmetic the scores are defined in rather than overflow.
   TotalScore =
       static_cast<int32_t>(static_cast<uint32_t>(TotalScore) + static_cast<uint32_t>(row.Points));
@@ -253,8 +275,9 @@ void TScore::CalculateScore(const std::vector<std::string>& Names,
       const size_t total = rows_.size();
       size_t r = static_cast<size_t>(names_[static_cast<size_t>(id)].firstRow);
       // First row of the working copy with this name.
-      while (r < total && (removed[r] || info_[r].nameId != id))
+      while (r < total && (removed[r] || info_[r].nameId != id)) {
         ++r;
+      }
       bool haveN = false;
       int32_t n = 0;
       while (r < total && info_[r].nameId == id) {
@@ -273,8 +296,9 @@ void TScore::CalculateScore(const std::vector<std::string>& Names,
           Record(r, index, name, Trace);
           matched = true;
         }
-        if (!creditFile)
+        if (!creditFile) {
           removed[r] = 1;
+        }
         // Next row of the working copy.
         do {
           ++r;
@@ -283,8 +307,9 @@ void TScore::CalculateScore(const std::vector<std::string>& Names,
     }
 
     if (!matched) {
-      if (!Errors)
+      if (!Errors) {
         Errors.emplace();
+      }
       if (IntegerOfText(value, 2147483647) == 2147483647) {
         Errors->push_back("Error with " + name + " and " + value + ", Name not recognised");
         return;

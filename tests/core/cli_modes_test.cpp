@@ -19,15 +19,18 @@ namespace {
 // left unanswered. Texts: a few that matter to the coding.
 std::vector<std::string> Words(const TQuestion& question) {
   std::vector<std::string> words;
-  if (question.Kind == QuestionKind::Text)
+  if (question.Kind == QuestionKind::Text) {
     return {"", " ", "0123", "\u00A330,000", "18000"};
+  }
   if (question.Kind == QuestionKind::Choice) {
-    for (const TChoice& choice : question.Choices)
+    for (const TChoice& choice : question.Choices) {
       words.emplace_back(choice.Word);
+    }
     return words;
   }
-  for (int32_t value = question.Low; value <= question.High; ++value)
+  for (int32_t value = question.Low; value <= question.High; ++value) {
     words.push_back(std::to_string(value));
+  }
   return words;
 }
 
@@ -36,8 +39,9 @@ std::vector<std::pair<std::string, std::string>> Applicant(std::mt19937& random)
   std::vector<std::pair<std::string, std::string>> given;
   for (const TQuestion& question : Questions()) {
     const std::vector<std::string> words = Words(question);
-    if (random() % 4 != 0)
+    if (random() % 4 != 0) {
       given.emplace_back(question.Key, words[random() % words.size()]);
+    }
   }
   return given;
 }
@@ -46,8 +50,9 @@ TAnswers AnswersOf(const std::vector<std::pair<std::string, std::string>>& given
   TAnswers answers;
   TAnswerReader reader(answers);
   const TQuestion* question = nullptr;
-  for (const auto& [key, value] : given)
+  for (const auto& [key, value] : given) {
     EXPECT_EQ(reader.Put(key, value, question), AnswerFault::None) << key << "=" << value;
+  }
   return answers;
 }
 
@@ -67,13 +72,15 @@ TEST(Explain, LedgerAddsUpToTheTotalOnGeneratedAnswers) {
     const TAnswers answers = AnswersOf(Applicant(random));
     const TExplanation e = Explain(answers, TCCScore());
     int32_t sum = e.Base;
-    for (const TLedgerRow& row : e.Ledger)
+    for (const TLedgerRow& row : e.Ledger) {
       sum += row.Points;
+    }
     ASSERT_EQ(sum, Total(answers)) << ExplanationText(e);
     ASSERT_EQ(e.Total, sum);
     int32_t gained = e.Total;
-    for (const TAnswerChange& change : e.Nearest)
+    for (const TAnswerChange& change : e.Nearest) {
       gained += change.Points;
+    }
     EXPECT_EQ(gained, e.Reachable ? e.NearestTotal : e.Total);
     EXPECT_EQ(e.Reachable, e.Total < e.CutOff);  // on this card some changes always reach
   }
@@ -96,8 +103,9 @@ int32_t BestByBruteForce(const TAnswers& answers, size_t size, int32_t cutOff, s
       const bool same = question.Kind == QuestionKind::Text
                             ? AnswerText(question, changed) == AnswerText(question, answers)
                             : AnswerValue(question, changed) == AnswerValue(question, answers);
-      if (!same && question.Key != std::string("age"))
+      if (!same && question.Key != std::string("age")) {
         best = std::max(best, BestByBruteForce(changed, size - 1, cutOff, q + 1));
+      }
     }
   }
   return best;
@@ -109,11 +117,13 @@ TEST(Explain, NearestChangesAreTheFewestAndScoreHighest) {
   for (int turn = 0; checked < 8 && turn < 400; ++turn) {
     const TAnswers answers = AnswersOf(Applicant(random));
     const TExplanation e = Explain(answers, TCCScore());
-    if (!e.Reachable || e.Nearest.size() > 2)
+    if (!e.Reachable || e.Nearest.size() > 2) {
       continue;
+    }
     ++checked;
-    for (size_t fewer = 1; fewer < e.Nearest.size(); ++fewer)
+    for (size_t fewer = 1; fewer < e.Nearest.size(); ++fewer) {
       EXPECT_EQ(BestByBruteForce(answers, fewer, e.CutOff), INT32_MIN) << ExplanationText(e);
+    }
     EXPECT_EQ(BestByBruteForce(answers, e.Nearest.size(), e.CutOff), e.NearestTotal)
         << ExplanationText(e);
   }
@@ -181,8 +191,9 @@ TEST(Batch, ThreadsKeepTheOrderAndBadLinesDoNotStopTheRun) {
           digits && random() % 2 ? nlohmann::json(std::stoi(value)) : nlohmann::json(value);
     }
     std::string line = number % 101 == 0 ? "{\"age\":" : object.dump();
-    if (number == 1234)
+    if (number == 1234) {
       line = "{\"telephone\":\"" + std::string(kBatchMaxLine, '1') + "\"}";
+    }
     input += line + (number < 3000 ? "\n" : "");  // the last line has no line end
     if (number == 1234) {
       AppendLineError(expected, number, "line longer than 65536 bytes");

@@ -21,8 +21,9 @@ std::string Coded(const TAnswers& answers) {
   int32_t income = 4321;
   BuildUpValues(answers, names, values, income);
   std::string out;
-  for (size_t i = 0; i < std::max(names.size(), values.size()); ++i)
+  for (size_t i = 0; i < std::max(names.size(), values.size()); ++i) {
     out += names.at(i) + "=" + values.at(i) + " ";
+  }
   return out + "income=" + std::to_string(income);
 }
 
@@ -115,8 +116,9 @@ Lines Analysed(int32_t total, int32_t income, Lines positive = {}, Lines negativ
 void ExpectParagraphs(const Lines& positive, const Lines& negative, const Lines& starts) {
   const Lines lines = Analysed(700, 0, positive, negative);
   ASSERT_EQ(lines.size(), 3 + starts.size()) << testing::PrintToString(lines);
-  for (size_t i = 0; i < starts.size(); ++i)
+  for (size_t i = 0; i < starts.size(); ++i) {
     EXPECT_EQ(lines[3 + i].rfind("<h2>" + starts[i], 0), 0u) << lines[3 + i];
+  }
 }
 
 TEST(Report, DecisionRatingAndCreditLimitLines) {
@@ -151,8 +153,9 @@ TEST(Report, DecisionRatingAndCreditLimitLines) {
       EXPECT_EQ(lines[1], "Your rating is considered to be :<br>" + ratings[i].second + "<br><br>");
     }
   }
-  for (const auto& [total, income, line] : limits)
+  for (const auto& [total, income, line] : limits) {
     EXPECT_EQ(Analysed(total, income)[2], line) << total << " " << income;
+  }
 }
 
 TEST(Report, ParagraphsByMagnitudeThenNameDescendingWhateverTheInputOrder) {

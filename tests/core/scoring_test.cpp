@@ -16,8 +16,9 @@ using Rows = std::vector<TScoreRow>;
 
 TScore Scored(const Rows& rows, const Texts& names, const Texts& values) {
   TScore card;
-  for (const TScoreRow& row : rows)
+  for (const TScoreRow& row : rows) {
     card.AddBand(row.Characteristic, row.Band, row.Points);
+  }
   card.CalculateScore(names, values);
   return card;
 }
@@ -34,8 +35,9 @@ TEST(IntegerOfText, DecimalOrHexWithinThirtyTwoBitsElseTheDefault) {
       {"--1", -7}, {"1e3", -7}, {"0x-1", -7}, {"$+1", -7}, {"12a", -7}, {"\t12", -7}, {"1.0", -7},
       {"$G", -7}, {"0xg", -7}, {std::string("1\0" "2", 3), -7}};
   // clang-format on
-  for (const auto& [text, expected] : cases)
+  for (const auto& [text, expected] : cases) {
     EXPECT_EQ(IntegerOfText(text, -7), expected) << '"' << text << '"';
+  }
 }
 
 TEST(PosChar, OneCharacterFromOneBasedStartExactCaseEverywhereFirst) {
@@ -47,8 +49,9 @@ TEST(PosChar, OneCharacterFromOneBasedStartExactCaseEverywhereFirst) {
       {"a", "Abc", true, 1, 0}, {"B", "xxbxB", false, 1, 5}, {"b", "Bxb", false, 3, 3},
       {"b", "Bxx", false, 2, 0}, {"@", "`", false, 1, 0}, {"[", "{", false, 1, 0}};
   // clang-format on
-  for (const auto& [sub, s, caseSensitive, start, expected] : cases)
+  for (const auto& [sub, s, caseSensitive, start, expected] : cases) {
     EXPECT_EQ(PosChar(sub, s, caseSensitive, start), expected) << sub << " in " << s;
+  }
 }
 
 TEST(CalculateScore, ScanRulesErrorsAndStops) {
@@ -155,9 +158,10 @@ TEST(CreditCardScorecard, HoldsTheRequiredTableAndLimitGrid) {
   std::string table, last;
   std::set<std::string> distinct;
   for (const TScoreRow& row : card.ScorecardRows()) {
-    if (row.Characteristic != last)
+    if (row.Characteristic != last) {
       table += (TScore::IsCreditFileCharacteristic(row.Characteristic) ? "\n*" : "\n") +
                (last = row.Characteristic);
+    }
     table += " " + row.Band + ":" + std::to_string(row.Points);
     distinct.insert(row.Characteristic + " " + row.Band);
   }
@@ -165,8 +169,9 @@ TEST(CreditCardScorecard, HoldsTheRequiredTableAndLimitGrid) {
   EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 23);
   EXPECT_EQ(table, "\n" + std::string(kScorecard));
   EXPECT_EQ(distinct.size(), 219u - 4u);  // N, Q, U and Z of WorstStatusofLiveAccounts twice
-  for (const char* name : {"CCJ", "CCJSX", " CCJS", ""})
+  for (const char* name : {"CCJ", "CCJSX", " CCJS", ""}) {
     EXPECT_FALSE(TScore::IsCreditFileCharacteristic(name)) << name;
+  }
   // clang-format off
   const int32_t grid[][3] = {{860, 750, 1000}, {861, 751, 1750}, {900, 1300, 1750},
       {901, 2000, 3000}, {821, 2001, 2500}, {821, 0, 1000}, {900, 750, 1250}, {901, 750, 2000},

@@ -22,8 +22,9 @@ class TestBadInput : public QObject {
     QTest::addColumn<QString>("telephone");
     QTest::addColumn<int>("income");  // -1: no usable salary
     QString controls;                 // every C0 control character and DEL, each before a digit
-    for (char16_t c = 1; c <= 0x7f; c = c == 0x1f ? 0x7f : c + 1)
+    for (char16_t c = 1; c <= 0x7f; c = c == 0x1f ? 0x7f : c + 1) {
       controls += QChar(c) + QString::number(c % 10);
+    }
     QTest::newRow("plain") << u"24000"_s << u"01234 567890"_s << 2000;
     QTest::newRow("currency signs") << u"£24,000.99"_s << u"€ 24 000"_s << 2000;
     QTest::newRow("control characters") << controls << controls << -1;
@@ -55,8 +56,9 @@ class TestBadInput : public QObject {
       QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
       QVERIFY2(box->text() == text, "the box changed the pasted text");
       QTest::keyClick(box, Qt::Key_End);
-      for (const QChar c : typed)
+      for (const QChar c : typed) {
         QTest::sendKeyEvent(QTest::Click, box, Qt::Key(0), QString(c), Qt::NoModifier);
+      }
     }
     const TAnswers answers = form.Answers();
     QVERIFY(answers.Salary == (salary + typed).toStdString());

@@ -42,11 +42,13 @@ Text TextOf(const QString& what, W* widget) {
 // For each text, the strongest contrast between a pixel of the window with the text and
 // the same pixel without it: 0 when nothing was painted.
 QList<double> Contrasts(QWidget* window, const QList<Text>& texts) {
-  for (const Text& text : texts)
+  for (const Text& text : texts) {
     text.show(false);
+  }
   const QImage without = window->grab().toImage();
-  for (const Text& text : texts)
+  for (const Text& text : texts) {
     text.show(true);
+  }
   const QImage with = window->grab().toImage();
   QList<double> contrasts;
   for (const Text& text : texts) {
@@ -96,11 +98,13 @@ class TestColours : public QObject {
 
     QMenuBar* bar = window.ActionMainMenuBar1;
     QList<std::pair<QAction*, QString>> titles;
-    for (QAction* menu : bar->actions())
+    for (QAction* menu : bar->actions()) {
       titles.append({menu, menu->text()});
+    }
     Text menus{u"menu bar"_s, bar, [titles](bool shown) {
-                 for (const auto& [menu, title] : titles)
+                 for (const auto& [menu, title] : titles) {
                    menu->setText(shown ? title : u" "_s);
+                 }
                }};
     const QList<Text> inWindow = {menus, TextOf(u"version panel"_s, window.VersionPanel),
                                   TextOf(u"button that is down"_s, window.NewsBtn),

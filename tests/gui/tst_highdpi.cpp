@@ -25,11 +25,13 @@ static const bool kScaled = qputenv("QT_SCALE_FACTOR", "2");  // before the appl
 static QStringList LayoutFaults(QWidget* top) {
   QStringList faults;
   for (QWidget* w : top->findChildren<QWidget*>()) {
-    if (w->isWindow() || !w->isVisibleTo(top))
+    if (w->isWindow() || !w->isVisibleTo(top)) {
       continue;
+    }
     QSize need = w->inherits("QTabBar") ? w->sizeHint() : w->minimumSizeHint(), room = w->size();
-    if (w->hasHeightForWidth())
+    if (w->hasHeightForWidth()) {
       need.setHeight(qMax(need.height(), w->heightForWidth(w->width())));
+    }
     if (auto* button = qobject_cast<QAbstractButton*>(w);
         w->inherits("QPushButton") || w->inherits("QToolButton")) {
       const QSize icon = button->icon().isNull() ? QSize(0, 0) : button->iconSize() + QSize(4, 0);
@@ -39,20 +41,26 @@ static QStringList LayoutFaults(QWidget* top) {
     }
     const QString name = w->metaObject()->className() + (' ' + w->property("text").toString());
     const bool inside = w->parentWidget()->rect().contains(w->geometry());
-    if (!inside || need.boundedTo(room) != need)
+    if (!inside || need.boundedTo(room) != need) {
       faults << name + (inside ? " squeezed" : " sticks out");
+    }
     if (auto* tabs = qobject_cast<QTabBar*>(w)) {
-      for (int i = 0; i < tabs->count(); ++i)
-        if (!tabs->rect().contains(tabs->tabRect(i)))
+      for (int i = 0; i < tabs->count(); ++i) {
+        if (!tabs->rect().contains(tabs->tabRect(i))) {
           faults << name + " cuts " + tabs->tabText(i);
-      for (const QToolButton* arrow : tabs->findChildren<QToolButton*>())
-        if (arrow->isVisibleTo(tabs))
+        }
+      }
+      for (const QToolButton* arrow : tabs->findChildren<QToolButton*>()) {
+        if (arrow->isVisibleTo(tabs)) {
           faults << name + " shows a scroll arrow";
+        }
+      }
     }
     auto* question = qobject_cast<QLabel*>(w);  // a wrapping text that asks
     if (question && question->wordWrap() && question->text().endsWith('?') &&
-        question->heightForWidth(w->width()) > 2 * question->heightForWidth(QWIDGETSIZE_MAX))
+        question->heightForWidth(w->width()) > 2 * question->heightForWidth(QWIDGETSIZE_MAX)) {
       faults << name + " takes more than two lines";
+    }
   }
   return faults;
 }
@@ -65,9 +73,11 @@ static QStringList AboutFaults(Taboutfrm& box) {
                                                 {box.lblVersion, box.Label3},
                                                 {box.Label3, box.Button1},
                                                 {box.lblWebsite, box.lblEmail}};
-  for (const auto& [upper, lower] : rows)
-    if (upper->geometry().bottom() >= lower->y())
+  for (const auto& [upper, lower] : rows) {
+    if (upper->geometry().bottom() >= lower->y()) {
       faults << lower->property("text").toString() + " overlaps the control above";
+    }
+  }
   return faults;
 }
 
@@ -155,8 +165,9 @@ class TestHighDpi : public QObject {
     }
     CheckOpeningSize(&window, {640, 394}, [&] {
       QStringList faults;
-      for (int page = TSolvaraForm::kIntroduction; page <= TSolvaraForm::kResult; ++page)
+      for (int page = TSolvaraForm::kIntroduction; page <= TSolvaraForm::kResult; ++page) {
         faults << (tabs->setCurrentIndex(page), LayoutFaults(&window));
+      }
       return faults;
     });
     Taboutfrm about(&window);  // without its modal loop, so that nothing waits on it

@@ -39,8 +39,9 @@ class TestQuestionnaire : public QObject {
     int32_t income = 0;
     BuildUpValues(answers, names, values, income);
     QString out;
-    for (size_t i = 0; i < names.size(); ++i)
+    for (size_t i = 0; i < names.size(); ++i) {
       out += QString::fromStdString(names[i] + "=" + values[i] + " ");
+    }
     return out;
   }
 
@@ -107,9 +108,10 @@ class TestQuestionnaire : public QObject {
     auto* tabs = W<QTabBar>("CreditTabs");
     tabs->installEventFilter(this);
     const QPointF at = tabs->mapTo(form.get(), tabs->tabRect(Page::kResult).center());
-    for (int notch : {-120, 120, -120, -120})
+    for (int notch : {-120, 120, -120, -120}) {
       QWindowSystemInterface::handleWheelEvent(form->windowHandle(), at, form->mapToGlobal(at), {},
                                                {0, notch});
+    }
     QWindowSystemInterface::flushWindowSystemEvents();
     QCOMPARE(wheelsOnStrip, 4);
     ExpectPage(Page::kMiscellaneous);
@@ -133,8 +135,9 @@ class TestQuestionnaire : public QObject {
         {"tbLiveAccounts", 9, "Over 8 live accounts"}, {"tbLiveAccounts", 4, "4 live accounts"},
         {"tbLiveAccounts", 1, "1 live account"}};
     // clang-format on
-    for (const auto& [slider, position, text] : rows)
+    for (const auto& [slider, position, text] : rows) {
       QTest::addRow("%s %d", slider, position) << position << text;
+    }
   }
   void sliderWords() {
     QFETCH(int, position);
@@ -211,8 +214,9 @@ class TestQuestionnaire : public QObject {
         {"rbElectoralRegisterOver5Years", "Yes but last registered over 5 years ago",
          "NamesMatchingonElectoralRoll=1 YearsSinceLastRegistered=6"}};
     // clang-format on
-    for (const auto& [button, caption, coded] : rows)
+    for (const auto& [button, caption, coded] : rows) {
       QTest::newRow(button) << caption << coded;
+    }
   }
   void choices() {
     QFETCH(QString, caption);
@@ -222,8 +226,9 @@ class TestQuestionnaire : public QObject {
     QCOMPARE(button->accessibleName(), caption);
     button->click();
     QStringList entries = Coded(form->Answers()).split(' ', Qt::SkipEmptyParts);
-    for (const QString& start : Coded(TAnswers{}).split(' ', Qt::SkipEmptyParts))
+    for (const QString& start : Coded(TAnswers{}).split(' ', Qt::SkipEmptyParts)) {
       entries.removeOne(start);
+    }
     QCOMPARE(entries.join(' '), coded);
   }
 
@@ -234,10 +239,12 @@ class TestQuestionnaire : public QObject {
         "rbChequeCardNo", "rbMissedPaymentsYes", "rbCCJYes", "rbSettledAccounts2",
         "rbDefaultedAccountsMorethan1", "rbElectoralRegisterOver5Years", "rbVisaYes", "rbVisaYes"};
     // clang-format on
-    for (const char* name : chosen)
+    for (const char* name : chosen) {
       W<QRadioButton>(name)->click();
-    for (const char* name : chosen)
+    }
+    for (const char* name : chosen) {
       QVERIFY2(W<QRadioButton>(name)->isChecked() != (QLatin1String(name) == "rbVisaNo"), name);
+    }
   }
 
   // Every control the keyboard reaches is named for assistive tools; on the result page
@@ -245,8 +252,9 @@ class TestQuestionnaire : public QObject {
   void keyboardAndNames() {
     QVERIFY(QTest::qWaitForWindowActive(form.get()));
     for (QWidget* w : form->findChildren<QWidget*>()) {
-      if ((w->focusPolicy() & Qt::TabFocus) && !w->inherits("QTabBar"))
+      if ((w->focusPolicy() & Qt::TabFocus) && !w->inherits("QTabBar")) {
         QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+      }
     }
     ClickTab(*form, Page::kResult);
     W("btnPrint")->setFocus();

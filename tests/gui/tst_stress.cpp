@@ -65,8 +65,9 @@ class TestStress : public QObject {
                           bool(w.SolvaraForm) == w.SingleSearchBtn->isChecked();
         QVERIFY2(kept,
                  qPrintable(QString::asprintf("seed %u round %d action %d", seed, round, action)));
-        if (QTest::currentTestFailed())
+        if (QTest::currentTestFailed()) {
           return;  // a check made inside an action
+        }
       }
     }
     QVERIFY(saves_ > 0);
@@ -78,8 +79,9 @@ class TestStress : public QObject {
     Click(window_->SingleSearchBtn);
     Click(window_->NewsBtn);
     QTRY_COMPARE(window_->NewsForm->State(), TNewsForm::TNewsState::Accepted);
-    for (const LocalHttpServer::Request& request : server_.Requests())
+    for (const LocalHttpServer::Request& request : server_.Requests()) {
       QCOMPARE(QString::fromLatin1(request.target), news);
+    }
     window_.reset();
     QVERIFY(MouseHookHandle == nullptr);
   }
@@ -93,16 +95,18 @@ class TestStress : public QObject {
     const QPointer<TSolvaraForm> form = w.SolvaraForm;
     if (action < kResult) {
       Click(std::array<QWidget*, 3>{w.NewsBtn, w.HelpBtn, w.SingleSearchBtn}[action]);
-      if (w.SolvaraForm && w.SolvaraForm != form)  // a new page: the save dialog is ours
+      if (w.SolvaraForm && w.SolvaraForm != form) {  // a new page: the save dialog is ours
         w.SolvaraForm->SetSaveFileChooser([this](TSaveReportDialog&) { return Chosen(); });
+      }
     } else if (action == kResult && form) {
       // To the report by the tab or by Finish, and then nothing, Save, Print, Finish or News,
       // both while it is being put up (its view has completed the blank page) and after.
       const int during = random_.bounded(5), after = random_.bounded(5);
       const auto then = [this, form](int which) {
         const char* const buttons[] = {"btnSave", "btnPrint", "btnFinish"};
-        if (form && which > 0)
+        if (form && which > 0) {
           Click(which > 3 ? window_->NewsBtn : Child<QWidget>(form, buttons[which - 1]));
+        }
       };
       const auto connection = connect(
           Child<TWebBrowser>(form, "WebReport"), &TWebBrowser::DocumentComplete, this,

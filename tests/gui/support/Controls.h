@@ -18,8 +18,9 @@ class TSolvaraForm;
 template <typename T>
 T* Child(const QObject* root, const char* name) {
   T* child = root->findChild<T*>(QLatin1String(name));
-  if (child == nullptr)
+  if (child == nullptr) {
     qFatal("no %s named %s", T::staticMetaObject.className(), name);
+  }
   return child;
 }
 
