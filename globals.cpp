@@ -3,6 +3,5 @@
 namespace solvara {
 
 int32_t MonthlyIncome = 0;
-TMouseHook* MouseHookHandle = nullptr;
 
 }  // namespace solvara

@@ -5,7 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "cli/Answers.h"
-#include "cli/Explain.h"
+#include "report/Explain.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "SolvaraConfig.h"
 #include "cli/Answers.h"
-#include "cli/Explain.h"
+#include "report/Explain.h"
 #include "questionnaire/AnswerCoding.h"
 #include "report/ReportText.h"
 #include "scoring/BCCScoreU.h"

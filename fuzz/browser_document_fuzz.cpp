@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "shell/BrowserU.h"
+#include "shell/browser/BrowserU.h"
 
 #define FUZZ_CHECK(ok) ((ok) ? void() : (std::fprintf(stderr, "failed: %s\n", #ok), std::abort()))
 

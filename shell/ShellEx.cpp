@@ -13,7 +13,7 @@
 #include <QUrl>
 #include <cerrno>
 
-#include "shell/MessageBoxes.h"
+#include "platform/MessageBoxes.h"
 
 namespace solvara {
 

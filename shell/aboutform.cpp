@@ -12,10 +12,10 @@
 #include <algorithm>
 
 #include "SolvaraConfig.h"
-#include "shell/ColoursU.h"
-#include "shell/FitU.h"
-#include "shell/HomePage.h"
-#include "shell/JpegImage.h"
+#include "platform/ColoursU.h"
+#include "platform/FitU.h"
+#include "platform/HomePage.h"
+#include "platform/JpegImage.h"
 #include "shell/ShellEx.h"
 
 // The resources live in a static library; naming them here keeps the linker from
@@ -47,54 +47,6 @@ constexpr int kEmailLeast = 130;
 constexpr QRect kOkButton(136, 224, 75, 25);
 
 }  // namespace
-
-TLinkLabel::TLinkLabel(QWidget* parent) : QLabel(parent) {
-  setCursor(Qt::PointingHandCursor);
-  setFocusPolicy(Qt::StrongFocus);
-}
-
-void TLinkLabel::SetColours(const QPalette& colours) {
-  // The highlight colour, darkened or lightened as far as it takes to read on the box.
-  QPalette own = colours;
-  own.setColor(QPalette::WindowText,
-               LegibleOn({colours.color(QPalette::Window)}, colours.color(QPalette::Highlight)));
-  setPalette(own);
-}
-
-void TLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
-  QLabel::mouseReleaseEvent(event);
-  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
-    emit Click();
-  }
-}
-
-void TLinkLabel::keyPressEvent(QKeyEvent* event) {
-  switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space:
-      if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
-        emit Click();
-        return;
-      }
-      break;
-    default:
-      break;
-  }
-  QLabel::keyPressEvent(event);
-}
-
-// A label draws no focus of its own; the keyboard's place must show.
-void TLinkLabel::paintEvent(QPaintEvent* event) {
-  QLabel::paintEvent(event);
-  if (hasFocus()) {
-    QStylePainter painter(this);
-    QStyleOptionFocusRect option;
-    option.initFrom(this);
-    option.backgroundColor = palette().color(QPalette::Window);
-    painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
-  }
-}
 
 Taboutfrm::Taboutfrm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |

@@ -4,29 +4,11 @@
 #include <QDialog>
 #include <QLabel>
 
+#include "platform/LinkLabel.h"
+
 class QPushButton;
 
 namespace solvara {
-
-// A label that reads as a link: highlight colour, hand cursor, a signal on click, and
-// on Enter or Space where the keyboard has put the focus.
-class TLinkLabel : public QLabel {
-  Q_OBJECT
-
- public:
-  explicit TLinkLabel(QWidget* parent = nullptr);
-
-  // Takes the box's palette, with the text in the link colour legible on it.
-  void SetColours(const QPalette& colours);
-
- signals:
-  void Click();
-
- protected:
-  void mouseReleaseEvent(QMouseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
-};
 
 class Taboutfrm : public QDialog {
   Q_OBJECT

@@ -4,11 +4,11 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "shell/AccessibleU.h"
-#include "shell/BrowserU.h"
+#include "platform/AccessibleU.h"
+#include "shell/browser/BrowserU.h"
 #include "shell/CodePageU.h"
-#include "shell/HomePage.h"
-#include "shell/MessageBoxes.h"
+#include "platform/HomePage.h"
+#include "platform/MessageBoxes.h"
 
 namespace solvara {
 

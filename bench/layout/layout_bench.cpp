@@ -12,8 +12,8 @@
 #include <functional>
 #include <vector>
 
-#include "shell/BrowserU.h"
-#include "shell/LayoutCost.h"
+#include "shell/browser/BrowserU.h"
+#include "shell/browser/LayoutCost.h"
 
 using namespace solvara;
 

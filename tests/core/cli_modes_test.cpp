@@ -10,7 +10,7 @@
 
 #include "cli/Answers.h"
 #include "cli/Batch.h"
-#include "cli/Explain.h"
+#include "report/Explain.h"
 
 namespace solvara {
 namespace {

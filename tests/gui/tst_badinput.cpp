@@ -6,8 +6,8 @@
 #include <QtWidgets>
 
 #include "globals.h"
-#include "questionnaire/frmSolvara1.h"
-#include "shell/MessageBoxes.h"
+#include "questionnaire/form/frmSolvara1.h"
+#include "platform/MessageBoxes.h"
 #include "tests/gui/support/Controls.h"
 
 using namespace solvara;

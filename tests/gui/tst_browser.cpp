@@ -16,7 +16,7 @@
 #include <thread>
 
 #include "globals.h"
-#include "shell/BrowserU.h"
+#include "shell/browser/BrowserU.h"
 #include "tests/gui/support/LocalHttpServer.h"
 
 using namespace solvara;

@@ -7,9 +7,9 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "shell/ColoursU.h"
+#include "platform/ColoursU.h"
 #include "shell/FormU.h"
-#include "shell/MessageBoxes.h"
+#include "platform/MessageBoxes.h"
 #include "shell/aboutform.h"
 
 using namespace solvara;

@@ -7,8 +7,8 @@
 
 #include "globals.h"
 #include "questionnaire/AnswerCoding.h"
-#include "questionnaire/frmSolvara1.h"
-#include "shell/BrowserU.h"
+#include "questionnaire/form/frmSolvara1.h"
+#include "shell/browser/BrowserU.h"
 #include "tests/gui/support/Controls.h"
 
 using namespace solvara;

@@ -5,9 +5,9 @@
 #include <csignal>
 
 #include "globals.h"
-#include "questionnaire/frmSolvara1.h"
-#include "shell/BrowserU.h"
-#include "shell/MessageBoxes.h"
+#include "questionnaire/form/frmSolvara1.h"
+#include "shell/browser/BrowserU.h"
+#include "platform/MessageBoxes.h"
 #include "tests/gui/support/Controls.h"
 
 using namespace solvara;

@@ -7,11 +7,11 @@
 #include <QtWidgets>
 
 #include "globals.h"
-#include "questionnaire/frmSolvara1.h"
-#include "shell/BrowserU.h"
+#include "questionnaire/form/frmSolvara1.h"
+#include "shell/browser/BrowserU.h"
 #include "shell/FormU.h"
-#include "shell/HomePage.h"
-#include "shell/MessageBoxes.h"
+#include "platform/HomePage.h"
+#include "platform/MessageBoxes.h"
 #include "shell/frmNews.h"
 #include "tests/gui/support/Controls.h"
 #include "tests/gui/support/LocalHttpServer.h"

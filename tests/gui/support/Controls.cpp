@@ -6,9 +6,9 @@
 #include <QtTest>
 #include <memory>
 
-#include "questionnaire/frmSolvara1.h"
+#include "questionnaire/form/frmSolvara1.h"
 #include "report/ReportText.h"
-#include "shell/BrowserU.h"
+#include "shell/browser/BrowserU.h"
 
 using namespace solvara;
 

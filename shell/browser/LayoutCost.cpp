@@ -1,4 +1,4 @@
-#include "shell/LayoutCost.h"
+#include "shell/browser/LayoutCost.h"
 
 #include <QChar>
 #include <QTextBlock>

@@ -1,4 +1,4 @@
-#include "questionnaire/frmSolvara1.h"
+#include "questionnaire/form/frmSolvara1.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -22,11 +22,11 @@
 #include <limits>
 
 #include "globals.h"
-#include "report/ReportOutput.h"
+#include "report/display/ReportOutput.h"
 #include "report/ReportText.h"
-#include "shell/AccessibleU.h"
-#include "shell/BrowserU.h"
-#include "shell/MessageBoxes.h"
+#include "platform/AccessibleU.h"
+#include "shell/browser/BrowserU.h"
+#include "platform/MessageBoxes.h"
 
 namespace solvara {
 

@@ -1,4 +1,4 @@
-#include "shell/MessageBoxes.h"
+#include "platform/MessageBoxes.h"
 
 #include <QMessageBox>
 #include <QPointer>

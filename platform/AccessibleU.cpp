@@ -1,4 +1,4 @@
-#include "shell/AccessibleU.h"
+#include "platform/AccessibleU.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
@@ -12,8 +12,8 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "shell/BrowserU.h"
-#include "shell/aboutform.h"
+#include "shell/browser/BrowserU.h"
+#include "platform/LinkLabel.h"
 
 namespace solvara {
 

@@ -1,4 +1,4 @@
-#include "shell/HomePage.h"
+#include "platform/HomePage.h"
 
 #include "SolvaraConfig.h"
 

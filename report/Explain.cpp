@@ -1,4 +1,4 @@
-#include "cli/Explain.h"
+#include "report/Explain.h"
 
 #include <algorithm>
 #include <nlohmann/json.hpp>

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "questionnaire/PageBuilder.h"
+#include "questionnaire/form/PageBuilder.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "shell/ColoursU.h"
+#include "platform/ColoursU.h"
 
 #include <algorithm>
 #include <cmath>

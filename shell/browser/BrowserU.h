@@ -130,6 +130,9 @@ class TMouseHook : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
+// The right-click filter in force, or null when no page holds one.
+extern TMouseHook* MouseHookHandle;
+
 void InstallMouseHook();  // sets MouseHookHandle
 void RemoveMouseHook();   // removes and clears MouseHookHandle, if any
 

@@ -1,4 +1,4 @@
-#include "shell/JpegImage.h"
+#include "platform/JpegImage.h"
 
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first

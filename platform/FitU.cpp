@@ -1,4 +1,4 @@
-#include "shell/FitU.h"
+#include "platform/FitU.h"
 
 #include <QWidget>
 

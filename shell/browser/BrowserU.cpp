@@ -1,4 +1,4 @@
-#include "shell/BrowserU.h"
+#include "shell/browser/BrowserU.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -28,8 +28,7 @@
 #include <QUrlQuery>
 #include <QVBoxLayout>
 
-#include "globals.h"
-#include "shell/LayoutCost.h"
+#include "shell/browser/LayoutCost.h"
 
 namespace solvara {
 
@@ -692,6 +691,8 @@ bool MouseHookProc(QObject* watched, QEvent* event) {
 bool TMouseHook::eventFilter(QObject* watched, QEvent* event) {
   return MouseHookProc(watched, event) || QObject::eventFilter(watched, event);
 }
+
+TMouseHook* MouseHookHandle = nullptr;
 
 void InstallMouseHook() {
   QCoreApplication* app = QCoreApplication::instance();

@@ -1,4 +1,4 @@
-#include "questionnaire/PageBuilder.h"
+#include "questionnaire/form/PageBuilder.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

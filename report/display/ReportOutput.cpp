@@ -1,4 +1,4 @@
-#include "report/ReportOutput.h"
+#include "report/display/ReportOutput.h"
 
 #include <QSaveFile>
 #include <QSettings>
