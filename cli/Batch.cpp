@@ -2,9 +2,12 @@
 
 #include <unistd.h>
 
+#include <simdjson.h>
+
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -20,79 +23,233 @@ namespace solvara {
 namespace {
 
 using Json = nlohmann::json;
+namespace ondemand = simdjson::ondemand;
 
 // A value as an error message quotes it: short enough to read.
-std::string Quote(const std::string& text) {
-  return "\"" + (text.size() <= 80 ? text : text.substr(0, 80) + "...") + "\"";
+std::string Quote(std::string_view text) {
+  return "\"" + std::string(text.size() <= 80 ? text : text.substr(0, 80)) +
+         (text.size() <= 80 ? "\"" : "...\"");
 }
 
-// Reads one line's object into a record as the parser walks it, and stops at the first
-// fault, keeping its message.
-class LineReader {
- public:
-  explicit LineReader(TAnswers& answers) : reader_(answers) {}
-
-  bool null() { return NotTextOrNumber(); }
-  bool boolean(bool) { return NotTextOrNumber(); }
-  bool number_integer(Json::number_integer_t value) { return Put(std::to_string(value)); }
-  bool number_unsigned(Json::number_unsigned_t value) { return Put(std::to_string(value)); }
-  // As written, so that 25000.99 reaches the salary as typed.
-  bool number_float(Json::number_float_t, const Json::string_t& text) { return Put(text); }
-  bool string(Json::string_t& value) { return Put(value); }
-  bool binary(Json::binary_t&) { return NotTextOrNumber(); }
-  bool start_object(std::size_t) { return inObject_ ? NotTextOrNumber() : (inObject_ = true); }
-  bool key(Json::string_t& key) {
-    key_ = key;
-    return true;
-  }
-  bool end_object() { return true; }
-  bool start_array(std::size_t) { return NotTextOrNumber(); }
-  bool end_array() { return true; }
-  bool parse_error(std::size_t position, const std::string&,
-                   const nlohmann::detail::exception& ex) {
-    // "[json.exception.parse_error.101] parse error at line 1, column 5: syntax error ..."
-    const std::string what = ex.what();
-    const size_t colon = what.find(": ", what.find("column"));
-    return Fail("not JSON at byte " + std::to_string(position) + ": " +
-                (colon == std::string::npos ? what : what.substr(colon + 2)));
-  }
-
-  std::string error;
-
- private:
-  bool Fail(std::string message) {
-    if (error.empty()) {
-      error = std::move(message);
+// Whether text is a number as JSON writes it: -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?
+bool IsJsonNumber(std::string_view text) {
+  size_t at = 0;
+  const auto digits = [&] {
+    const size_t from = at;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+      ++at;
     }
+    return at > from;
+  };
+  if (at < text.size() && text[at] == '-') {
+    ++at;
+  }
+  if (at < text.size() && text[at] == '0') {
+    ++at;
+  } else if (!digits()) {
     return false;
   }
-  bool NotTextOrNumber() {
-    return Fail(inObject_ ? "value of " + Quote(key_) + " is not a string or a number"
-                          : "not a JSON object");
+  if (at < text.size() && text[at] == '.' && (++at, !digits())) {
+    return false;
   }
-  bool Put(const std::string& value) {
-    if (!inObject_) {
-      return Fail("not a JSON object");
+  if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+    ++at;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+      ++at;
     }
+    if (!digits()) {
+      return false;
+    }
+  }
+  return at == text.size();
+}
+
+// What is wrong with a line the parser refused, in the words of our messages.
+std::string NotJson(simdjson::error_code code) {
+  switch (code) {
+    case simdjson::UTF8_ERROR:
+      return "not JSON: bytes that are not UTF-8";
+    case simdjson::UNCLOSED_STRING:
+      return "not JSON: a string without its closing quote";
+    case simdjson::UNESCAPED_CHARS:
+      return "not JSON: a control character inside a string";
+    case simdjson::STRING_ERROR:
+      return "not JSON: a bad escape sequence in a string";
+    case simdjson::NUMBER_ERROR:
+      return "not JSON: a malformed number";
+    default:
+      return "not JSON: the object is not well formed";
+  }
+}
+
+// A number as the line wrote it and as a double; false when it is too large for one.
+bool NumberValue(ondemand::value& value, std::string_view written, double& number,
+                 simdjson::error_code& code) {
+  ondemand::number parsed;
+  code = value.get_number().get(parsed);
+  if (code == simdjson::SUCCESS) {
+    number = parsed.as_double();
+    return true;
+  }
+  if (!IsJsonNumber(written)) {
+    return true;  // code tells the caller it is no number at all
+  }
+  // Well formed but beyond what the parser takes as it is: integers past 64 bits, or
+  // exponents far out. The former are large doubles; of the latter, tiny ones are 0.
+  code = simdjson::SUCCESS;
+  if (std::from_chars(written.data(), written.data() + written.size(), number).ec ==
+      std::errc::result_out_of_range) {
+    const size_t e = written.find_first_of("eE");
+    if (e == std::string_view::npos || written[e + 1] != '-') {
+      return false;
+    }
+    number = 0;
+  }
+  return true;
+}
+
+}  // namespace
+
+struct TBatchScorer::TParser {
+  ondemand::parser json;
+  // The line's copy with the zero padding the parser reads past its end.
+  std::vector<char> line = std::vector<char>(kBatchMaxLine + simdjson::SIMDJSON_PADDING);
+};
+
+TBatchScorer::TBatchScorer() : parser_(std::make_unique<TParser>()) {}
+TBatchScorer::~TBatchScorer() = default;
+
+bool TBatchScorer::ReadLine(std::string_view line, TAnswers& answers, std::string& error) {
+  if (line.find_first_not_of(" \t\r") == std::string_view::npos) {
+    error = "empty line";
+    return false;
+  }
+  // A NUL ends the text for many a reader of the line: all of the line counts here.
+  if (const void* nul = std::memchr(line.data(), '\0', line.size())) {
+    error = "not JSON: a NUL byte at byte " +
+            std::to_string(static_cast<const char*>(nul) - line.data() + 1);
+    return false;
+  }
+  if (line.size() >= 3 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    error = "not JSON: a byte-order mark, which only the start of the input may have";
+    return false;
+  }
+  if (line.size() > kBatchMaxLine) {
+    error = "line longer than " + std::to_string(kBatchMaxLine) + " bytes";
+    return false;
+  }
+  char* const copy = parser_->line.data();
+  std::memcpy(copy, line.data(), line.size());
+  std::memset(copy + line.size(), 0, simdjson::SIMDJSON_PADDING);
+  ondemand::document document;
+  ondemand::object object;
+  simdjson::error_code code =
+      parser_->json.iterate(copy, line.size(), line.size() + simdjson::SIMDJSON_PADDING)
+          .get(document);
+  if (code == simdjson::SUCCESS) {
+    code = document.get_object().get(object);
+  }
+  if (code == simdjson::INCORRECT_TYPE) {
+    error = Json::accept(line) ? "not a JSON object"
+                               : "not JSON: the line does not start with an object";
+    return false;
+  }
+  if (code != simdjson::SUCCESS) {
+    error = NotJson(code);
+    return false;
+  }
+  TAnswerReader reader(answers);
+  // Puts text for key; shown is the value as the line wrote it, for the message.
+  const auto put = [&](std::string_view key, std::string_view text, std::string_view shown) {
     const TQuestion* question = nullptr;
-    switch (reader_.Put(key_, value, question)) {
+    switch (reader.Put(std::string(key), std::string(text), question)) {
       case AnswerFault::None:
         return true;
       case AnswerFault::UnknownKey:
-        return Fail("unknown key " + Quote(key_) + "; keys: " + KeyList());
+        error = "unknown key " + Quote(key) + "; keys: " + KeyList();
+        return false;
       case AnswerFault::GivenTwice:
-        return Fail("key " + Quote(key_) + " given twice");
+        error = "key " + Quote(key) + " given twice";
+        return false;
       case AnswerFault::BadValue:
         break;
     }
-    return Fail("bad value " + Quote(value) + " for " + Quote(key_) +
-                "; accepted: " + Accepted(*question));
+    error =
+        "bad value " + Quote(shown) + " for " + Quote(key) + "; accepted: " + Accepted(*question);
+    return false;
+  };
+  for (auto field : object) {
+    std::string_view key;
+    ondemand::value value;
+    ondemand::json_type type{};
+    if ((code = field.unescaped_key().get(key)) != simdjson::SUCCESS ||
+        (code = field.value().get(value)) != simdjson::SUCCESS ||
+        (code = value.type().get(type)) != simdjson::SUCCESS) {
+      error = NotJson(code);
+      return false;
+    }
+    if (type == ondemand::json_type::string) {
+      std::string_view text;
+      if ((code = value.get_string().get(text)) != simdjson::SUCCESS) {
+        error = NotJson(code);
+        return false;
+      }
+      if (!put(key, text, text)) {
+        return false;
+      }
+      continue;
+    }
+    if (type != ondemand::json_type::number) {
+      error = "value of " + Quote(key) + " is not a string or a number";
+      return false;
+    }
+    std::string_view written = value.raw_json_token();
+    written = written.substr(0, written.find_last_not_of(" \t\r\n") + 1);
+    double number = 0;
+    if (!NumberValue(value, written, number, code)) {
+      const TQuestion* question = FindQuestion(std::string(key));
+      error = question == nullptr
+                  ? "unknown key " + Quote(key) + "; keys: " + KeyList()
+                  : "number " + Quote(written) + " for " + Quote(key) + " is too large";
+      return false;
+    }
+    if (code != simdjson::SUCCESS) {
+      error = NotJson(code);
+      return false;
+    }
+    // How a number answers: see --help. A whole number in range for the questions that
+    // take one, however written; the salary by its value, its whole part; the rest as
+    // written (a choice then refuses it).
+    char digits[400];
+    const auto print = [&](auto... number) {
+      return std::string_view(
+          digits, static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, number...).ptr -
+                                      digits));
+    };
+    std::string_view text = written;
+    const TQuestion* question = FindQuestion(std::string(key));
+    const bool whole = question != nullptr && (question->Kind == QuestionKind::Slider ||
+                                               question->Kind == QuestionKind::List);
+    if (whole && std::trunc(number) == number && number >= question->Low &&
+        number <= question->High) {
+      text = print(static_cast<int32_t>(number));
+    } else if (question != nullptr && question->Field.Text == &TAnswers::Salary) {
+      text = print(std::trunc(number), std::chars_format::fixed);
+    }
+    if (!put(key, text, written)) {
+      return false;
+    }
   }
+  // The object must end the line: what follows it is no part of it.
+  if (const auto more = document.current_location(); more.error() == simdjson::SUCCESS) {
+    error = "not JSON: more follows the object at byte " +
+            std::to_string(more.value_unsafe() - copy + 1);
+    return false;
+  }
+  return true;
+}
 
-  TAnswerReader reader_;
-  bool inObject_ = false;
-  std::string key_;
-};
+namespace {
 
 void AppendNumber(std::string& out, int64_t number) {
   char digits[24];
@@ -130,14 +287,10 @@ void AppendLineError(std::string& out, uint64_t number, const std::string& messa
 }
 
 bool TBatchScorer::ScoreLine(std::string_view line, uint64_t number, std::string& out) {
-  if (line.find_first_not_of(" \t\r") == std::string_view::npos) {
-    AppendLineError(out, number, "empty line");
-    return false;
-  }
   TAnswers answers;
-  LineReader reader(answers);
-  if (!Json::sax_parse(line.begin(), line.end(), &reader) || !reader.error.empty()) {
-    AppendLineError(out, number, reader.error.empty() ? "not JSON" : reader.error);
+  std::string error;
+  if (!ReadLine(line, answers, error)) {
+    AppendLineError(out, number, error);
     return false;
   }
   const int32_t income = ScoreApplicant(card_, answers, names_, values_);
@@ -271,7 +424,15 @@ class Pipeline {
     size_t lineStart = 0;
     bool skipping = false;  // inside a line too long to keep
     uint64_t line = 1;
-    const auto endLine = [&] {
+    // The line end (LF, or CR LF) is no part of the line, nor of its length.
+    const auto endLine = [&](bool newline) {
+      if (!skipping && newline && block->text.size() > lineStart && block->text.back() == '\r') {
+        block->text.pop_back();
+      }
+      if (!skipping && block->text.size() - lineStart > kBatchMaxLine) {
+        block->text.resize(lineStart);
+        skipping = true;
+      }
       if (skipping) {
         block->overlong.push_back(block->ends.size());
       }
@@ -311,7 +472,8 @@ class Pipeline {
         const char* stop = newline != nullptr ? newline : end;
         if (!skipping) {
           block->text.append(p, stop);
-          if (block->text.size() - lineStart > kBatchMaxLine) {
+          // One byte more may be the CR of a CR LF.
+          if (block->text.size() - lineStart > kBatchMaxLine + 1) {
             block->text.resize(lineStart);
             skipping = true;
           }
@@ -319,12 +481,12 @@ class Pipeline {
         p = stop;
         if (newline != nullptr) {
           ++p;
-          endLine();
+          endLine(true);
         }
       }
     }
     if (block != nullptr && (block->text.size() > lineStart || skipping)) {
-      endLine();  // a last line without its line end
+      endLine(false);  // a last line without its line end
     }
     if (block != nullptr && !block->ends.empty()) {
       Hand(block);
@@ -360,7 +522,11 @@ class Pipeline {
           block->bad = true;
           ++overlong;
         } else {
-          const std::string_view line(block->text.data() + start, block->ends[k] - start);
+          std::string_view line(block->text.data() + start, block->ends[k] - start);
+          // A byte-order mark is the input's, at its very start, and no line's.
+          if (number == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") {
+            line.remove_prefix(3);
+          }
           block->bad |= !scorer.ScoreLine(line, number, block->out);
         }
         start = block->ends[k];

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -12,22 +13,33 @@
 
 namespace solvara {
 
-// Lines longer than this many bytes are refused without being held in memory.
+// Lines longer than this many bytes, their line end (LF or CR LF) not counted, are
+// refused without being held in memory.
 constexpr size_t kBatchMaxLine = 65536;
 
-// Scores lines one at a time on a card of its own, built once.
+// Scores lines one at a time on a card and a parser of its own, built once.
 class TBatchScorer {
  public:
+  TBatchScorer();
+  ~TBatchScorer();
+  TBatchScorer(const TBatchScorer&) = delete;
+  TBatchScorer& operator=(const TBatchScorer&) = delete;
+
   // Appends the results of one input line (its text without the line end; number counts
   // from 1) and a line end to out. False when the line was bad: out then holds
-  // {"line": number, "error": "..."}.
+  // {"line": number, "error": "..."}. The whole line must be one JSON object: a byte-order
+  // mark is the input's to strip, never a line's.
   bool ScoreLine(std::string_view line, uint64_t number, std::string& out);
 
  private:
+  struct TParser;
+  // Reads the line into answers; false with the message in error when it is bad.
+  bool ReadLine(std::string_view line, TAnswers& answers, std::string& error);
+
   TCCScore card_;
   std::vector<std::string> names_;
   std::vector<std::string> values_;
-  std::vector<std::string> reasons_;
+  std::unique_ptr<TParser> parser_;
 };
 
 // Appends {"line": number, "error": message} and a line end to out.

@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-base-private-dev # the GUI tests' wheel, delivered as the platform delivers it
-  libjpeg-dev nlohmann-json3-dev
+  libjpeg-dev nlohmann-json3-dev libsimdjson-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-dejavu-core
   xvfb xauth xdotool libxdamage-dev imagemagick x11-utils

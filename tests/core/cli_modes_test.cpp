@@ -152,20 +152,47 @@ TEST(Explain, NearestChangesAreTheFewestAndScoreHighest) {
   EXPECT_NE(ExplanationText(none).find("no set of changes reaches the cut-off"), std::string::npos);
 }
 
+// What RunBatch writes for input, with its exit status.
+std::string RunBatchOn(const std::string& input, const TBatchOptions& options, int& status) {
+  std::FILE* in = std::tmpfile();
+  std::FILE* out = std::tmpfile();
+  EXPECT_TRUE(in != nullptr && out != nullptr);
+  EXPECT_EQ(::write(fileno(in), input.data(), input.size()), static_cast<ssize_t>(input.size()));
+  ::lseek(fileno(in), 0, SEEK_SET);
+  status = RunBatch(fileno(in), fileno(out), fileno(out), options);
+  std::string output(static_cast<size_t>(::lseek(fileno(out), 0, SEEK_END)), '\0');
+  ::lseek(fileno(out), 0, SEEK_SET);
+  output.resize(static_cast<size_t>(::read(fileno(out), output.data(), output.size())));
+  std::fclose(in);
+  std::fclose(out);
+  return output;
+}
+
 TEST(Batch, BadLinesAreAnsweredInPlace) {
   // clang-format off
   const std::pair<std::string, std::string> cases[] = {  // line, a part of its message
-      {"", "empty line"}, {" \t\r", "empty line"}, {"{", "not JSON at byte 2: "},
-      {"{} {}", "not JSON"}, {"{\"age\":\"\xFF\"}", "not JSON"}, {"[]", "not a JSON object"},
-      {"7", "not a JSON object"}, {"\"age\"", "not a JSON object"},
+      {"", "empty line"}, {" \t\r", "empty line"}, {"{", "not JSON: the object is not well"},
+      {"{} {}", "more follows the object at byte 4"}, {"{\"age\":\"\xFF\"}", "not UTF-8"},
+      {"[]", "not a JSON object"}, {"7", "not a JSON object"}, {"\"age\"", "not a JSON object"},
+      {"no", "not JSON: the line does not start"},
+      {std::string("{\"age\":40}\0{\"defaults\":\"yes\"}", 28), "not JSON: a NUL byte at byte 11"},
+      {std::string("{\"age\":\"4\0\"}", 12), "a NUL byte at byte 10"},
+      {"{\"age\":40}}", "more follows"}, {"{\"age\":40}x", "not JSON"}, {"{\"age\":\"40}", "closing quote"},
+      {"{\"age\":\"\\q\"}", "bad escape"}, {"{\"age\":\"\\ud800\"}", "bad escape"},
+      {"{\"age\":\"\t\"}", "control character"}, {"{\"age\":01}", "a malformed number"},
+      {"{\"age\":4e}", "malformed number"}, {"{\"age\":40,}", "not well formed"},
+      {"\xEF\xBB\xBF{}", "a byte-order mark, which only the start of the input may have"},
       {"{\"age\":true}", "value of \"age\" is not a string or a number"},
       {"{\"age\":null}", "not a string"}, {"{\"age\":[40]}", "not a string"},
       {"{\"age\":{\"a\":1}}", "not a string"}, {"{\"Age\":40}", "unknown key \"Age\"; keys: age,"},
-      {"{\"visa\":\"yes\",\"visa\":\"no\"}", "key \"visa\" given twice"},
+      {"{\"Age\":1e309}", "unknown key"}, {"{\"visa\":\"yes\",\"visa\":\"no\"}", "key \"visa\" given twice"},
       {"{\"age\":17}", "bad value \"17\" for \"age\"; accepted: 18 ... 66"},
-      {"{\"age\":40.0}", "bad value \"40.0\""}, {"{\"age\":-40}", "bad value \"-40\""},
+      {"{\"age\":40.5}", "bad value \"40.5\""}, {"{\"age\":\"40.0\"}", "bad value \"40.0\""},
+      {"{\"age\":-40}", "bad value \"-40\""}, {"{\"job-years\":4e1 }", "bad value \"4e1\" for \"job"},
+      {"{\"age\":1e309}", "number \"1e309\" for \"age\" is too large"}, {"{\"salary\":-1E999}", "too large"},
+      {"{\"age\":18446744073709551656}", "bad value \"18446744073709551656\""},
       {"{\"marital\":\"Married\"}", "accepted: single, married, divorced, other"},
-      {"{\"occupation\":1e1}", "bad value \"1e1\""}};
+      {"{\"marital\":1}", "bad value \"1\""}, {"{\"occupation\":1e2}", "bad value \"1e2\""}};
   // clang-format on
   TBatchScorer scorer;
   for (const auto& [line, message] : cases) {
@@ -202,21 +229,48 @@ TEST(Batch, ThreadsKeepTheOrderAndBadLinesDoNotStopTheRun) {
       alone.ScoreLine(line, number, expected);
     }
   }
-  std::FILE* in = std::tmpfile();
-  std::FILE* out = std::tmpfile();
-  ASSERT_TRUE(in != nullptr && out != nullptr);
-  ASSERT_EQ(::write(fileno(in), input.data(), input.size()), static_cast<ssize_t>(input.size()));
-  ::lseek(fileno(in), 0, SEEK_SET);
   TBatchOptions options;
   options.Workers = 3;
   options.BlockLines = 16;  // many more blocks than are in flight at once
-  EXPECT_EQ(RunBatch(fileno(in), fileno(out), fileno(out), options), 3);
-  std::string output(expected.size() + 1, '\0');
-  ::lseek(fileno(out), 0, SEEK_SET);
-  output.resize(static_cast<size_t>(::read(fileno(out), output.data(), output.size())));
-  EXPECT_TRUE(output == expected) << "the threaded run differs from the lines scored alone";
-  std::fclose(in);
-  std::fclose(out);
+  int status = 0;
+  EXPECT_TRUE(RunBatchOn(input, options, status) == expected)
+      << "the threaded run differs from the lines scored alone";
+  EXPECT_EQ(status, 3);
+}
+
+// One rule for numbers (see --help): each line scores as its plain twin.
+TEST(Batch, NumbersLineEndsAndTheByteOrderMarkFollowOneRule) {
+  // clang-format off
+  const std::pair<std::string, std::string> same[] = {  // line, its plain twin
+      {"{\"age\":40.0}", "{\"age\":40}"}, {"{\"age\":4e1}", "{\"age\":40}"},
+      {"{\"age\":\"040\"}", "{\"age\":40}"},
+      {"{\"age\":400e-1,\"job-years\":-0}", "{\"age\":40,\"job-years\":0}"},
+      {"{\"salary\":2.5e4}", "{\"salary\":\"25000\"}"}, {"{\"salary\":25000.99}", "{\"salary\":\"25000\"}"},
+      {"{\"salary\":-5}", "{\"salary\":\"-5\"}"}, {"{\"salary\":1e10}", "{\"salary\":\"x\"}"},
+      {"{\"telephone\":0}", "{\"telephone\":\"0\"}"}, {"{\"age\":40}\r", "{\"age\":40}"}};
+  // clang-format on
+  TBatchScorer scorer;
+  for (const auto& [line, twin] : same) {
+    std::string out, expected;
+    EXPECT_TRUE(scorer.ScoreLine(line, 1, out)) << out;
+    scorer.ScoreLine(twin, 1, expected);
+    EXPECT_EQ(out, expected) << line;
+  }
+  // A mark only at the very start; the bound counts no line end, LF or CR LF.
+  const auto sized = [](size_t size) { return "{}" + std::string(size - 2, ' '); };
+  const std::string input = "\xEF\xBB\xBF{}\r\n" + sized(kBatchMaxLine) + "\r\n" +
+                            sized(kBatchMaxLine) + "\n" + sized(kBatchMaxLine + 1) + "\r\n" +
+                            "\xEF\xBB\xBF{}\n" + sized(kBatchMaxLine) + "\r";
+  std::string expected;
+  for (uint64_t number = 1; number <= 3; ++number) {
+    scorer.ScoreLine("{}", number, expected);
+  }
+  AppendLineError(expected, 4, "line longer than 65536 bytes");
+  scorer.ScoreLine("\xEF\xBB\xBF{}", 5, expected);
+  AppendLineError(expected, 6, "line longer than 65536 bytes");
+  int status = 0;
+  EXPECT_EQ(RunBatchOn(input, TBatchOptions(), status), expected);
+  EXPECT_EQ(status, 3);
 }
 
 }  // namespace
