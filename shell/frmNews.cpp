@@ -45,12 +45,10 @@ TNewsForm::~TNewsForm() {
 }
 
 void TNewsForm::FormCreate() {
-  InstallMouseHook();
+  new TMouseHook(this);  // goes with the page
 }
 
-void TNewsForm::FormDestroy() {
-  RemoveMouseHook();
-}
+void TNewsForm::FormDestroy() {}
 
 QString TNewsForm::NewsAddress(const QLocale& locale) {
   return HomePageAddress() + QStringLiteral("/news100/") +

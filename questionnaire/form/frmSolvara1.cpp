@@ -308,13 +308,11 @@ void TSolvaraForm::FormCreate() {
   // The page stack has no tabs of its own; CreditTabs is the only row of tabs.
   SetActivePage(kIntroduction);
   lbOccupationClick();
-  InstallMouseHook();
+  new TMouseHook(this);  // goes with the page
   MonthlyIncome = 0;
 }
 
-void TSolvaraForm::FormDestroy() {
-  RemoveMouseHook();
-}
+void TSolvaraForm::FormDestroy() {}
 
 void TSolvaraForm::SetActivePage(int index) {
   if (index < 0 || index >= CreditPages->count()) {

@@ -1,22 +1,11 @@
 #include "shell/browser/BrowserU.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QAbstractTextDocumentLayout>
-#include <QBuffer>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QMouseEvent>
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -25,10 +14,11 @@
 #include <QTextDocument>
 #include <QTextObjectInterface>
 #include <QTimer>
-#include <QUrlQuery>
 #include <QVBoxLayout>
 
 #include "shell/browser/LayoutCost.h"
+#include "shell/browser/ResourcePolicy.h"
+#include "shell/browser/WebLoader.h"
 
 namespace solvara {
 
@@ -41,72 +31,9 @@ const char* const kNotAFileReason = "it is not a readable file";
 const char* const kTooLargeReason = "the document is too large";
 const char* const kTooComplexReason = "the document is too complex to be shown";
 const char* const kUnsupportedReason = "this kind of address is not supported";
-const char* const kHttpStatusReason = "the server answered %1 %2";
 
-// A news page is a few kilobytes. Qt needs about a second per megabyte of plain text to
-// lay it out, and more for most other shapes (see LayoutCost.h), so anything larger is a
-// mistake or an attack and is not even read whole.
-constexpr qint64 kMaxDocumentBytes = 256 * 1024;
-// Pictures of a local document: a help page's pictures are small.
-constexpr qint64 kMaxPictureBytes = 4 * 1024 * 1024;
-constexpr int kMaxPicturePixels = 4096 * 4096;
-// The longest address SMTP carries (RFC 5321), for each address field of a mailto link.
-constexpr int kMaxMailAddressLength = 254;
-
-int g_transferTimeoutMs = 30000;
 TWebBrowser::LinkOpener g_linkOpener;
 TWebBrowser::PrintDialogHook g_printDialogHook;
-
-bool IsInside(const QString& path, const QString& folder) {
-  return !folder.isEmpty() && path.startsWith(folder + QLatin1Char('/'));
-}
-
-// Reads a regular file of at most limit bytes. The file is first opened by path only to
-// look at what it is (O_PATH opens neither a pipe's reading end, which would let a waiting
-// writer through, nor a device), and that same inode is then reopened through /proc for
-// reading, so no swap after the check can slip a pipe or a device in.
-enum class FileRead { Done, NotAFile, TooLarge };
-FileRead ReadRegularFile(const QString& canonicalPath, qint64 limit, QByteArray* bytes) {
-  const int handle =
-      ::open(QFile::encodeName(canonicalPath).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-  if (handle < 0) {
-    return FileRead::NotAFile;
-  }
-  struct stat info {};
-  FileRead result = FileRead::NotAFile;
-  if (::fstat(handle, &info) == 0 && S_ISREG(info.st_mode)) {
-    QFile file(QStringLiteral("/proc/self/fd/%1").arg(handle));
-    if (info.st_size > limit) {
-      result = FileRead::TooLarge;
-    } else if (file.open(QIODevice::ReadOnly)) {
-      *bytes = file.read(limit);
-      result = FileRead::Done;
-    }
-  }
-  ::close(handle);
-  return result;
-}
-
-// A picture of a local document: a regular file of bounded size inside folder (canonical;
-// empty for none), decoded only if its pixels fit the bound too.
-QImage ReadPicture(const QUrl& url, const QString& folder) {
-  if (folder.isEmpty() || !url.isLocalFile()) {
-    return {};
-  }
-  const QString path = QFileInfo(url.toLocalFile()).canonicalFilePath();
-  QByteArray bytes;
-  if (!IsInside(path, folder) ||
-      ReadRegularFile(path, kMaxPictureBytes, &bytes) != FileRead::Done) {
-    return {};
-  }
-  QBuffer buffer(&bytes);
-  QImageReader reader(&buffer);
-  const QSize size = reader.size();
-  if (!size.isValid() || qint64(size.width()) * size.height() > kMaxPicturePixels) {
-    return {};
-  }
-  return reader.read();
-}
 
 // The view answers every resource a document names itself, with a value Qt takes as
 // final. Qt would otherwise read or fetch it on its own: QTextDocument reads file: and
@@ -202,72 +129,12 @@ class HtmlView : public QTextBrowser, public QTextObjectInterface {
   QString pictureFolder_;
 };
 
-// The folder whose pictures a local document at path may show: the program's own when the
-// document lies in it, else none.
-QString PictureFolderFor(const QString& path) {
-  const QString program = QFileInfo(QCoreApplication::applicationDirPath()).canonicalFilePath();
-  return IsInside(QFileInfo(path).canonicalFilePath(), program) ? program : QString();
-}
-
-// Some mail programs attach a local file named by an "attach" field, or take other fields
-// as commands: only the address and the subject, body, cc and bcc fields pass, and none
-// with control characters, whose line breaks could forge header lines (only a body may
-// break lines). Returns an empty URL when the link is refused.
-QUrl SafeMailLink(const QUrl& link) {
-  const auto unsafe = [](const QString& text, const QString& field) {
-    const bool address =
-        field.isEmpty() || field == QLatin1String("cc") || field == QLatin1String("bcc");
-    const bool body = field == QLatin1String("body");
-    return (address && text.size() > kMaxMailAddressLength) ||
-           std::any_of(text.begin(), text.end(), [body](QChar c) {
-             const bool lineBreak = c == u'\r' || c == u'\n' || c == u'\t';
-             return (c.category() == QChar::Other_Control && !(body && lineBreak)) ||
-                    c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
-           });
-  };
-  const QString address = link.path(QUrl::FullyDecoded);
-  if (unsafe(address, QString())) {
-    return {};
-  }
-  QStringList fields;
-  const QUrlQuery query(link.query(QUrl::FullyEncoded));
-  for (const auto& [key, value] : query.queryItems(QUrl::FullyDecoded)) {
-    const QString field = key.toLower();
-    if (field != QLatin1String("subject") && field != QLatin1String("body") &&
-        field != QLatin1String("cc") && field != QLatin1String("bcc")) {
-      continue;
-    }
-    if (unsafe(value, field)) {
-      return {};
-    }
-    fields << field + QLatin1Char('=') + QString::fromLatin1(QUrl::toPercentEncoding(value));
-  }
-  QUrl safe;
-  safe.setScheme(QStringLiteral("mailto"));
-  safe.setPath(QString::fromLatin1(QUrl::toPercentEncoding(address, "@,+")), QUrl::StrictMode);
-  if (!fields.isEmpty()) {
-    safe.setQuery(fields.join(QLatin1Char('&')), QUrl::StrictMode);
-  }
-  return safe;
-}
-
 QString DecodeHtml(const QByteArray& bytes) {
   QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
   if (!decoder.isValid()) {
     decoder = QStringDecoder(QStringDecoder::Utf8);
   }
   return decoder.decode(bytes);
-}
-
-bool IsWebAddress(const QUrl& url) {
-  const QString scheme = url.scheme().toLower();
-  return scheme == QLatin1String("http") || scheme == QLatin1String("https");
-}
-
-// A proxy looks the host up itself; the name may mean nothing on this side of it.
-bool ReachedThroughProxy(const QUrl& url) {
-  const QList<QNetworkProxy> proxies = QNetworkProxyFactory::proxyForQuery(QNetworkProxyQuery(url));
-  return !proxies.isEmpty() && proxies.constFirst().type() != QNetworkProxy::NoProxy;
 }
 
 // The HTML area is the view of a TWebBrowser with everything inside it: the viewport
@@ -289,15 +156,8 @@ const QString TWebBrowser::kBlankPageAddress = QStringLiteral("about:blank");
 
 struct TWebBrowser::Private {
   HtmlView* view = nullptr;
-  QNetworkAccessManager* network = nullptr;  // made on the first web address
-  QPointer<QNetworkReply> reply;             // the web load in progress, if any
-  QString requested;                         // the address of that load
-  QUrl requestedUrl;                         // the same, as a URL
-  int lookupId = -1;                         // its host lookup, while that runs
-  // Ends the load when neither the lookup nor the transfer has moved for the transfer
-  // timeout. Ours rather than the request's own, which covers no lookup and aborts
-  // the reply from inside Qt.
-  QTimer* stallTimer = nullptr;
+  TWebLoader* loader = nullptr;
+  QString requested;  // the address of the web load in progress, if any
   int readyState = kReadyStateUninitialized;
   QString url;
   bool localDocument = false;  // the document came from a local file
@@ -316,6 +176,10 @@ TWebBrowser::TWebBrowser(QWidget* parent) : QWidget(parent), d(std::make_unique<
   layout->addWidget(d->view);
   setFocusProxy(d->view);
   connect(d->view, &QTextBrowser::anchorClicked, this, &TWebBrowser::OnAnchorClicked);
+  d->loader = new TWebLoader(this);
+  connect(d->loader, &TWebLoader::Loaded, this, &TWebBrowser::ShowWebDocument);
+  connect(d->loader, &TWebLoader::Failed, this,
+          [this](const QString& reason) { ShowErrorPage(d->requested, reason); });
 }
 
 TWebBrowser::~TWebBrowser() {
@@ -331,11 +195,11 @@ void TWebBrowser::SetPrintDialogHook(PrintDialogHook hook) {
 }
 
 void TWebBrowser::SetTransferTimeout(int milliseconds) {
-  g_transferTimeoutMs = milliseconds > 0 ? milliseconds : 1;
+  TWebLoader::SetTransferTimeout(milliseconds);
 }
 
 int TWebBrowser::TransferTimeout() {
-  return g_transferTimeoutMs;
+  return TWebLoader::TransferTimeout();
 }
 
 QTextBrowser* TWebBrowser::View() const {
@@ -352,21 +216,7 @@ QString TWebBrowser::Url() const {
 
 void TWebBrowser::AbortPendingLoad() {
   ++d->generation;
-  if (d->lookupId != -1) {
-    QHostInfo::abortHostLookup(d->lookupId);
-    d->lookupId = -1;
-  }
-  if (d->stallTimer != nullptr) {
-    d->stallTimer->stop();
-  }
-  if (QNetworkReply* reply = d->reply) {
-    d->reply = nullptr;
-    // Disconnect first: abort() emits finished() at once, and that must not count
-    // as the completion of the document that replaces this one.
-    reply->disconnect(this);
-    reply->abort();
-    reply->deleteLater();
-  }
+  d->loader->Abort();
 }
 
 void TWebBrowser::Complete(const QString& address) {
@@ -388,7 +238,8 @@ void TWebBrowser::Navigate(const QString& address) {
 
   const QUrl url(address);
   if (IsWebAddress(url)) {
-    StartWebLoad(url);
+    d->requested = url.toString();
+    d->loader->Start(url);
     return;
   }
 
@@ -428,115 +279,6 @@ void TWebBrowser::LoadLocalFile(const QString& address, const QString& path, qui
   }
   d->localDocument = true;
   Complete(address);
-}
-
-void TWebBrowser::StartWebLoad(const QUrl& url) {
-  d->requested = url.toString();
-  if (d->stallTimer == nullptr) {
-    d->stallTimer = new QTimer(this);
-    d->stallTimer->setSingleShot(true);
-    connect(d->stallTimer, &QTimer::timeout, this, &TWebBrowser::OnTransferStalled);
-  }
-  // Qt sets no limit of its own: a server that accepts and never answers, or a name
-  // server that never replies, would otherwise leave the page loading for ever.
-  d->stallTimer->start(g_transferTimeoutMs);
-  const QString host = url.host();
-  if (host.isEmpty() || ReachedThroughProxy(url)) {
-    SendWebRequest(url);
-    return;
-  }
-  // The request waits for the host's address because the request itself makes Qt load
-  // and set up TLS: without a network that would cost start-up time and memory for a
-  // load that cannot succeed. A slot by name, not a functor: Qt 6.4 leaks the functor
-  // of a lookup that is aborted or whose receiver goes first.
-  d->requestedUrl = url;
-  d->lookupId = QHostInfo::lookupHost(host, this, SLOT(OnHostLookedUp(QHostInfo)));
-}
-
-void TWebBrowser::OnHostLookedUp(const QHostInfo& info) {
-  // Any other is a lookup that a later navigation abandoned.
-  if (info.lookupId() != d->lookupId) {
-    return;
-  }
-  d->lookupId = -1;
-  if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
-    d->stallTimer->stop();
-    // Worded as Qt words it when the request finds no host.
-    ShowErrorPage(
-        d->requested,
-        QCoreApplication::translate("QHttp", "Host %1 not found").arg(d->requestedUrl.host()));
-    return;
-  }
-  SendWebRequest(d->requestedUrl);
-}
-
-void TWebBrowser::SendWebRequest(const QUrl& url) {
-  if (d->network == nullptr) {
-    d->network = new QNetworkAccessManager(this);
-  }
-  QNetworkRequest request(url);
-  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                       QNetworkRequest::NoLessSafeRedirectPolicy);
-  QNetworkReply* reply = d->network->get(request);
-  d->reply = reply;
-  connect(reply, &QNetworkReply::finished, this, [this, reply] { OnReplyFinished(reply); });
-  const auto progressed = [this, reply] {
-    if (reply == d->reply) {
-      d->stallTimer->start(g_transferTimeoutMs);
-    }
-  };
-  connect(reply, &QNetworkReply::metaDataChanged, this, progressed);
-  connect(reply, &QNetworkReply::redirected, this, progressed);
-  connect(reply, &QNetworkReply::downloadProgress, this,
-          [this, reply, progressed](qint64 received, qint64) {
-            progressed();
-            if (received > kMaxDocumentBytes && reply == d->reply) {
-              d->reply = nullptr;
-              d->stallTimer->stop();
-              reply->disconnect(this);
-              reply->abort();
-              reply->deleteLater();
-              ShowErrorPage(d->requested, QLatin1String(kTooLargeReason));
-            }
-          });
-}
-
-void TWebBrowser::OnTransferStalled() {
-  if (!d->reply && d->lookupId == -1) {
-    return;
-  }
-  // Ends the load as a transfer timeout of Qt's own would, but with the reply let go
-  // first: Qt's abort() reports the end from inside itself, and the page shown next
-  // may run a nested event loop that destroys this browser, and the reply with it.
-  const QString address = d->requested;
-  AbortPendingLoad();
-  ShowErrorPage(address,
-                QCoreApplication::translate("QNetworkReplyHttpImpl", "Operation canceled"));
-}
-
-void TWebBrowser::OnReplyFinished(QNetworkReply* reply) {
-  reply->deleteLater();
-  if (reply != d->reply) {
-    return;
-  }
-  d->reply = nullptr;
-  d->stallTimer->stop();
-  const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-  if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
-    const QString phrase = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-    ShowErrorPage(
-        d->requested,
-        QString::fromLatin1(kHttpStatusReason).arg(status.toInt()).arg(phrase.toHtmlEscaped()));
-    return;
-  }
-  if (reply->error() != QNetworkReply::NoError) {
-    ShowErrorPage(d->requested, reply->errorString());
-    return;
-  }
-  const QByteArray bytes = reply->read(kMaxDocumentBytes + 1);
-  const QString contentType = reply->header(QNetworkRequest::ContentTypeHeader).toString();
-  ShowWebDocument(bytes, reply->url(),
-                  contentType.startsWith(QLatin1String("text/plain"), Qt::CaseInsensitive));
 }
 
 void TWebBrowser::ShowWebDocument(const QByteArray& bytes, const QUrl& address, bool plainText) {
@@ -610,13 +352,8 @@ void TWebBrowser::OnAnchorClicked(const QUrl& link) {
     d->view->scrollToAnchor(target.fragment());
     return;
   }
-  const QString scheme = target.scheme().toLower();
-  // A page from the web must not get local files opened (and maybe run) by a click.
-  const bool mail = scheme == QLatin1String("mailto");
-  const bool allowed =
-      IsWebAddress(target) || mail || (scheme == QLatin1String("file") && d->localDocument);
-  const QUrl opened = mail ? SafeMailLink(target) : target;
-  if (!allowed || opened.isEmpty()) {
+  const QUrl opened = LinkToOpen(target, d->localDocument);
+  if (opened.isEmpty()) {
     return;
   }
   if (g_linkOpener) {
@@ -694,33 +431,26 @@ bool TMouseHook::eventFilter(QObject* watched, QEvent* event) {
 
 TMouseHook* MouseHookHandle = nullptr;
 
-void InstallMouseHook() {
-  QCoreApplication* app = QCoreApplication::instance();
-  if (app == nullptr || MouseHookHandle != nullptr) {
-    return;
+namespace {
+// Every filter in existence, oldest first; the last is the one MouseHookHandle names.
+std::vector<TMouseHook*> g_mouseHooks;
+}  // namespace
+
+TMouseHook::TMouseHook(QObject* page) : QObject(page) {
+  if (QCoreApplication* app = QCoreApplication::instance()) {
+    app->installEventFilter(this);
   }
-  auto* hook = new TMouseHook(app);
-  // The application owns the filter; should it go first, the handle must not dangle.
-  QObject::connect(hook, &QObject::destroyed, hook, [hook] {
-    if (MouseHookHandle == hook) {
-      MouseHookHandle = nullptr;
-    }
-  });
-  app->installEventFilter(hook);
-  MouseHookHandle = hook;
+  g_mouseHooks.push_back(this);
+  MouseHookHandle = this;
 }
 
-void RemoveMouseHook() {
-  TMouseHook* hook = MouseHookHandle;
-  // Cleared first, so that a later page never removes the same filter again.
-  MouseHookHandle = nullptr;
-  if (hook == nullptr) {
-    return;
-  }
+TMouseHook::~TMouseHook() {
   if (QCoreApplication* app = QCoreApplication::instance()) {
-    app->removeEventFilter(hook);
+    app->removeEventFilter(this);
   }
-  delete hook;
+  g_mouseHooks.erase(std::remove(g_mouseHooks.begin(), g_mouseHooks.end(), this),
+                     g_mouseHooks.end());
+  MouseHookHandle = g_mouseHooks.empty() ? nullptr : g_mouseHooks.back();
 }
 
 }  // namespace solvara

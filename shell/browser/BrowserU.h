@@ -1,9 +1,8 @@
-// The HTML view every page of the program shows its documents in, and the filter
-// that keeps right clicks away from it.
+// The HTML view every page of the program shows its documents in, its printing, and the
+// filter that keeps right clicks away from it.
 #pragma once
 
 #include <QByteArray>
-#include <QHostInfo>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -14,8 +13,6 @@
 
 class QTextBrowser;
 class QPrinter;
-class QNetworkAccessManager;
-class QNetworkReply;
 class QEvent;
 
 namespace solvara {
@@ -89,9 +86,6 @@ class TWebBrowser : public QWidget {
  signals:
   void DocumentComplete();
 
- private slots:
-  void OnHostLookedUp(const QHostInfo& info);
-
  private:
   struct Private;
   std::unique_ptr<Private> d;
@@ -103,10 +97,6 @@ class TWebBrowser : public QWidget {
   static QString ErrorPage(const QString& address, const QString& reason);
   void ShowErrorPage(const QString& address, const QString& reason);
   void LoadLocalFile(const QString& address, const QString& path, quint64 generation);
-  void StartWebLoad(const QUrl& url);
-  void SendWebRequest(const QUrl& url);
-  void OnTransferStalled();
-  void OnReplyFinished(QNetworkReply* reply);
   void OnAnchorClicked(const QUrl& link);
 };
 
@@ -118,22 +108,21 @@ void LoadHTMLIntoBrowser(TWebBrowser* browser, const QByteArray& bytes);
 // (the view of a TWebBrowser or its viewport).
 bool MouseHookProc(QObject* watched, QEvent* event);
 
-// Application-wide filter withholding right-button and context-menu events from
-// every HTML area. Pages install it when they are created and remove it when they go.
+// The filter withholding right-button and context-menu events from every HTML area,
+// application-wide. Each page holds one from its creation to its end: made with the page as
+// its parent, it is in force at once and gone with the page, whatever order pages go in.
 class TMouseHook : public QObject {
   Q_OBJECT
 
  public:
-  using QObject::QObject;
+  explicit TMouseHook(QObject* page = nullptr);
+  ~TMouseHook() override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-// The right-click filter in force, or null when no page holds one.
+// The right-click filter made last of those that still exist, or null when no page holds one.
 extern TMouseHook* MouseHookHandle;
-
-void InstallMouseHook();  // sets MouseHookHandle
-void RemoveMouseHook();   // removes and clears MouseHookHandle, if any
 
 }  // namespace solvara

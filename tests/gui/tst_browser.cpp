@@ -17,6 +17,7 @@
 
 #include "globals.h"
 #include "shell/browser/BrowserU.h"
+#include "shell/browser/ResourcePolicy.h"
 #include "tests/gui/support/LocalHttpServer.h"
 
 using namespace solvara;
@@ -106,7 +107,6 @@ class TestBrowser : public QObject {
     QVERIFY2(!through, "a page got the pipe opened");
   }
   void cleanup() {
-    RemoveMouseHook();
     TWebBrowser::SetTransferTimeout(30000);
     server_.SetSilent(false);
   }
@@ -369,8 +369,13 @@ class TestBrowser : public QObject {
                                 window.mapToGlobal(at(area)));
       QApplication::sendEvent(handle, &menuKey);
     };
-    InstallMouseHook();
-    QVERIFY(MouseHookHandle != nullptr);
+    // Two pages' filters, the older gone first, as a page switch may do.
+    auto older = std::make_unique<QObject>(), newer = std::make_unique<QObject>();
+    new TMouseHook(older.get());
+    auto* second = new TMouseHook(newer.get());
+    QCOMPARE(MouseHookHandle, second);
+    older.reset();
+    QCOMPARE(MouseHookHandle, second);
     Seen onArea(area), onView(browser->View()), onBar(bar), onEdit(edit);
     rightClicksAndMenuKey();
     QCOMPARE(onArea.right + onView.right + onBar.right, 0);
@@ -380,12 +385,69 @@ class TestBrowser : public QObject {
     QTest::mouseClick(handle, Qt::RightButton, {}, at(edit));
     QCOMPARE(onEdit.right, 2);
     QCOMPARE(onEdit.menus, 1);
-    RemoveMouseHook();
+    newer.reset();
     QCOMPARE(MouseHookHandle, nullptr);
-    RemoveMouseHook();
     rightClicksAndMenuKey();  // all of it arrives again, so the zeros above meant something
     QCOMPARE(onArea.right + onBar.right, 4);
     QCOMPARE(onArea.menus + onView.menus + onBar.menus, 3);
+  }
+
+  // What a click opens: web addresses as they are; file: only from a local document;
+  // mail links with only their address, subject, body, cc and bcc, none able to forge a
+  // header line or over-long; nothing else.
+  void linkPolicy_data() {
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<bool>("local");
+    QTest::addColumn<QString>("opened");  // empty: refused
+    const QString mail = "mailto:news@example.org", longest = QString(242, 'a') + "@example.org";
+    const auto add = [](const char* name, const QString& link, bool local, const QString& opened) {
+      QTest::newRow(name) << link << local << opened;
+    };
+    add("web", "HTTPS://example.org/a?b=c#d", false, "https://example.org/a?b=c#d");
+    add("javascript:", "javascript:alert(1)", true, "");
+    add("data:", "data:text/html,<b>x</b>", true, "");
+    add("ftp:", "ftp://example.org/f", false, "");
+    add("file: from the web", "file:///etc/passwd", false, "");
+    add("file: from a local document", "file:///usr/share/doc", true, "file:///usr/share/doc");
+    add("mail fields kept, others dropped",
+        mail + "?Subject=Hi&attach=/etc/passwd&to=x@example.org&cc=c@example.org&body=A%0D%0AB",
+        false, mail + "?subject=Hi&cc=c%40example.org&body=A%0D%0AB");
+    add("line break in a subject", mail + "?subject=Hi%0D%0ABcc:b@example.org", false, "");
+    add("line break in an address", "mailto:a@example.org%0Abcc:b@example.org", false, "");
+    add("line separator in a body", mail + "?body=A%E2%80%A8B", false, "");
+    add("NUL in a cc", mail + "?cc=c@example.org%00", false, "");
+    add("longest address", "MAILTO:" + longest, false, "mailto:" + longest);
+    add("address one too long", "mailto:a" + longest, false, "");
+    add("cc one too long", mail + "?cc=a" + longest, false, "");
+  }
+  void linkPolicy() {
+    QFETCH(QString, link);
+    QFETCH(bool, local);
+    QFETCH(QString, opened);
+    QCOMPARE(LinkToOpen(QUrl(link), local).toString(QUrl::FullyEncoded), opened);
+  }
+
+  // Only a regular file within the bound is read: never a device, a pipe, a folder or a link.
+  void fileReading() {
+    QFile file(dir_.filePath("four.htm"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("four") == 4);
+    file.close();
+    const struct {
+      QString path;
+      qint64 limit;
+      FileRead result;
+    } rows[] = {{file.fileName(), 4, FileRead::Done},
+                {file.fileName(), 3, FileRead::TooLarge},
+                {dir_.filePath("link.png"), 99, FileRead::NotAFile},
+                {fifo_, 99, FileRead::NotAFile},
+                {"/dev/zero", 99, FileRead::NotAFile},
+                {dir_.path(), 99, FileRead::NotAFile},
+                {dir_.filePath("no.htm"), 99, FileRead::NotAFile}};
+    for (const auto& row : rows) {
+      QByteArray bytes;
+      QVERIFY2(ReadRegularFile(row.path, row.limit, &bytes) == row.result, qPrintable(row.path));
+      QCOMPARE(bytes, row.result == FileRead::Done ? QByteArray("four") : QByteArray());
+    }
   }
 
   // The paper holds the text shown; a second Print while the dialog is up does nothing.
