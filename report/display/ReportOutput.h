@@ -1,4 +1,5 @@
-// Getting the report out of the program: the save dialog, writing the file, printing.
+// Saving the report: the save dialog and writing the file. Printing is the view's own
+// (the browser layer).
 #pragma once
 
 #include <QByteArray>
@@ -6,8 +7,6 @@
 #include <QString>
 
 namespace solvara {
-
-class TWebBrowser;
 
 // Points Qt's own user settings (the "QtProject" file in which the file dialog
 // keeps its history) at a place where nothing can be read or written, while it lives:
