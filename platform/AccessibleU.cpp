@@ -12,8 +12,8 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "shell/browser/BrowserU.h"
 #include "platform/LinkLabel.h"
+#include "shell/browser/BrowserU.h"
 
 namespace solvara {
 
@@ -252,14 +252,9 @@ class TReadingKeys : public QObject {
     if (back == nullptr || !back->isVisible() || !back->isEnabled() ||
         back->window() != view_->window()) {
       // Where the Tab key would go next.
-      back = nullptr;
-      for (QWidget* w = view_->nextInFocusChain(); w != view_; w = w->nextInFocusChain()) {
-        if (w->window() == view_->window() && w->isVisible() && w->isEnabled() &&
-            (w->focusPolicy() & Qt::TabFocus) != 0 && !view_->isAncestorOf(w)) {
-          back = w;
-          break;
-        }
-      }
+      back = NextTabStop(view_, [view = view_](const QWidget* w) {
+        return w->window() == view->window() && !view->isAncestorOf(w);
+      });
     }
     from_ = nullptr;
     if (back != nullptr) {
@@ -285,6 +280,16 @@ void MakeReadable(TWebBrowser* browser) {
   auto* keys = new TReadingKeys(browser->View());
   auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(kReadDocumentKey)), browser);
   QObject::connect(shortcut, &QShortcut::activated, keys, &TReadingKeys::Enter);
+}
+
+QWidget* NextTabStop(QWidget* from, const std::function<bool(const QWidget*)>& wanted) {
+  for (QWidget* w = from->nextInFocusChain(); w != from && w != nullptr;
+       w = w->nextInFocusChain()) {
+    if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) != 0 && wanted(w)) {
+      return w;
+    }
+  }
+  return nullptr;
 }
 
 void SetDocumentName(TWebBrowser* browser, const QString& name) {

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QToolButton>
+#include <functional>
 
 namespace solvara {
 
@@ -29,6 +30,10 @@ void InstallAccessibleInterfaces();
 // it, where the arrow and page keys scroll; Escape returns the focus to where it came
 // from and Tab moves on as anywhere else.
 void MakeReadable(TWebBrowser* browser);
+
+// The first control after from in the focus chain that the Tab key could reach now and
+// that wanted takes; null when there is none.
+QWidget* NextTabStop(QWidget* from, const std::function<bool(const QWidget*)>& wanted);
 
 // Names a document view, its HTML area and their scroll bars for assistive tools.
 void SetDocumentName(TWebBrowser* browser, const QString& name);

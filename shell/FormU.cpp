@@ -18,15 +18,15 @@
 #include <memory>
 
 #include "SolvaraConfig.h"
-#include "questionnaire/form/frmSolvara1.h"
 #include "platform/AccessibleU.h"
-#include "shell/browser/BrowserU.h"
 #include "platform/ColoursU.h"
 #include "platform/FitU.h"
 #include "platform/HomePage.h"
 #include "platform/MessageBoxes.h"
+#include "questionnaire/form/frmSolvara1.h"
 #include "shell/ShellEx.h"
 #include "shell/aboutform.h"
+#include "shell/browser/BrowserU.h"
 #include "shell/frmNews.h"
 
 namespace solvara {
@@ -106,21 +106,21 @@ void TMainForm::BuildMenu() {
   ActionMainMenuBar1->setMinimumHeight(kMenuBarHeight);
   setMenuBar(ActionMainMenuBar1);
 
-  actExit = new QAction(QString::fromLatin1(kExitItem), this);
-  actExit->setObjectName(QStringLiteral("actExit"));
-  actAbout = new QAction(QString::fromLatin1(kAboutItem), this);
-  actAbout->setObjectName(QStringLiteral("actAbout"));
-  actWebsite = new QAction(QString::fromLatin1(kWebsiteItem), this);
-  actWebsite->setObjectName(QStringLiteral("actWebsite"));
-  connect(actExit, &QAction::triggered, this, &TMainForm::actExitExecute);
-  connect(actAbout, &QAction::triggered, this, &TMainForm::actAboutExecute);
-  connect(actWebsite, &QAction::triggered, this, &TMainForm::actWebsiteExecute);
+  const auto makeAction = [this](const char* name, const char* text, void (TMainForm::*run)()) {
+    auto* action = new QAction(QString::fromLatin1(text), this);
+    action->setObjectName(QLatin1String(name));
+    connect(action, &QAction::triggered, this, run);
+    return action;
+  };
+  QAction* exitItem = makeAction("actExit", kExitItem, &TMainForm::actExitExecute);
+  QAction* aboutItem = makeAction("actAbout", kAboutItem, &TMainForm::actAboutExecute);
+  QAction* websiteItem = makeAction("actWebsite", kWebsiteItem, &TMainForm::actWebsiteExecute);
 
   QMenu* file = ActionMainMenuBar1->addMenu(QString::fromLatin1(kFileMenu));
-  file->addAction(actExit);
+  file->addAction(exitItem);
   QMenu* help = ActionMainMenuBar1->addMenu(QString::fromLatin1(kHelpMenu));
-  help->addAction(actAbout);
-  help->addAction(actWebsite);
+  help->addAction(aboutItem);
+  help->addAction(websiteItem);
 }
 
 void TMainForm::BuildButtonBar() {
@@ -141,9 +141,11 @@ void TMainForm::BuildButtonBar() {
 
   // Pictures of our own: the style's first picture parses the icon theme's index,
   // which would hold up every start.
-  const auto makeButton = [buttons, column](const char* caption, const char* hint,
-                                            const char* picture, int index) {
+  const auto makeButton = [this, buttons, column](const char* name, const char* caption,
+                                                  const char* hint, const char* picture,
+                                                  void (TMainForm::*command)(), int index) {
     auto* button = new TPageButton(buttons);
+    button->setObjectName(QLatin1String(name));
     button->setText(QString::fromLatin1(caption));
     button->setToolTip(QString::fromLatin1(hint));
     button->setIcon(QIcon(QString::fromLatin1(picture)));
@@ -157,32 +159,31 @@ void TMainForm::BuildButtonBar() {
       column->addSpacing(kBarButtonTops[index] - kBarButtonTops[index - 1] - kBarButtonHeight);
     }
     column->addWidget(button);
+    connect(button, &QToolButton::clicked, this, command);
     return button;
   };
-  NewsBtn = makeButton(kNewsCaption, kNewsHint, ":/buttons/news.png", 0);
-  NewsBtn->setObjectName(QStringLiteral("NewsBtn"));
-  SingleSearchBtn = makeButton(kSingleSearchCaption, kSingleSearchHint, ":/buttons/check.png", 1);
-  SingleSearchBtn->setObjectName(QStringLiteral("SingleSearchBtn"));
-  HelpBtn = makeButton(kHelpCaption, kHelpHint, ":/buttons/help.png", 2);
-  HelpBtn->setObjectName(QStringLiteral("HelpBtn"));
+  QToolButton* news = makeButton("NewsBtn", kNewsCaption, kNewsHint, ":/buttons/news.png",
+                                 &TMainForm::NewsBtnClick, 0);
+  QToolButton* singleSearch =
+      makeButton("SingleSearchBtn", kSingleSearchCaption, kSingleSearchHint, ":/buttons/check.png",
+                 &TMainForm::SingleSearchBtnClick, 1);
+  HelpBtn = makeButton("HelpBtn", kHelpCaption, kHelpHint, ":/buttons/help.png",
+                       &TMainForm::HelpBtnClick, 2);
 
   // Exactly one is down; clicking the one that is down keeps it down and still
   // runs its command.
-  PageButtons = new QButtonGroup(this);
-  PageButtons->setExclusive(true);
-  PageButtons->addButton(NewsBtn);
-  PageButtons->addButton(SingleSearchBtn);
-  PageButtons->addButton(HelpBtn);
-  NewsBtn->setChecked(true);
-  connect(NewsBtn, &QToolButton::clicked, this, &TMainForm::NewsBtnClick);
-  connect(SingleSearchBtn, &QToolButton::clicked, this, &TMainForm::SingleSearchBtnClick);
-  connect(HelpBtn, &QToolButton::clicked, this, &TMainForm::HelpBtnClick);
+  auto* group = new QButtonGroup(this);
+  group->setExclusive(true);
+  for (QToolButton* button : {news, singleSearch, HelpBtn}) {
+    group->addButton(button);
+  }
+  news->setChecked(true);
 
-  VersionPanel = new QLabel(QStringLiteral(SOLVARA_VERSION_TEXT), MainLeftPanel);
-  VersionPanel->setObjectName(QStringLiteral("VersionPanel"));
-  VersionPanel->setMinimumHeight(kVersionPanelHeight);
-  VersionPanel->setAlignment(Qt::AlignCenter);
-  barLayout->addWidget(VersionPanel);
+  auto* version = new QLabel(QStringLiteral(SOLVARA_VERSION_TEXT), MainLeftPanel);
+  version->setObjectName(QStringLiteral("VersionPanel"));
+  version->setMinimumHeight(kVersionPanelHeight);
+  version->setAlignment(Qt::AlignCenter);
+  barLayout->addWidget(version);
   // As wide as designed, or as the buttons and the version need at a larger font.
   MainLeftPanel->setFixedWidth(std::max(kButtonBarWidth, MainLeftPanel->sizeHint().width()));
 }
@@ -298,14 +299,12 @@ void TMainForm::ShowNewsForm() {
 void TMainForm::NewsBtnClick() {
   ShowNewsForm();
   // The view is named after what it shows, as the bar names it.
-  SetDocumentName(NewsForm->WebBrowser, QString::fromLatin1(kNewsCaption).trimmed());
-  NewsForm->WebBrowser->Navigate(TNewsForm::NewsAddress());
+  NewsForm->Navigate(TNewsForm::NewsAddress(), QString::fromLatin1(kNewsCaption).trimmed());
 }
 
 void TMainForm::HelpBtnClick() {
   ShowNewsForm();
-  SetDocumentName(NewsForm->WebBrowser, QString::fromLatin1(kHelpCaption).trimmed());
-  NewsForm->WebBrowser->Navigate(HelpFilePath());
+  NewsForm->Navigate(HelpFilePath(), QString::fromLatin1(kHelpCaption).trimmed());
 }
 
 void TMainForm::SingleSearchBtnClick() {

@@ -8,9 +8,6 @@
 #include <QString>
 #include <functional>
 
-class QAction;
-class QButtonGroup;
-class QLabel;
 class QMenuBar;
 class QToolButton;
 
@@ -32,25 +29,6 @@ class TMainForm : public QMainWindow {
   // The help file beside the running program.
   static QString HelpFilePath() { return HelpFilePath(QCoreApplication::applicationDirPath()); }
 
-  QMenuBar* ActionMainMenuBar1;
-  QAction* actExit;
-  QAction* actAbout;
-  QAction* actWebsite;
-
-  QWidget* MainLeftPanel;
-  QToolButton* NewsBtn;
-  QToolButton* SingleSearchBtn;
-  QToolButton* HelpBtn;
-  QButtonGroup* PageButtons;
-  QLabel* VersionPanel;
-
-  QWidget* MainPanel;
-
-  // The hosted page, at most one of the two at a time, and the open About box.
-  QPointer<TNewsForm> NewsForm;
-  QPointer<TSolvaraForm> SolvaraForm;
-  QPointer<Taboutfrm> aboutfrm;
-
  public slots:
   void NewsBtnClick();
   void SingleSearchBtnClick();
@@ -68,6 +46,17 @@ class TMainForm : public QMainWindow {
   void changeEvent(QEvent* event) override;
 
  private:
+  // Read again after building; every other control is found by its object name.
+  QMenuBar* ActionMainMenuBar1 = nullptr;
+  QWidget* MainLeftPanel = nullptr;
+  QToolButton* HelpBtn = nullptr;
+  QWidget* MainPanel = nullptr;
+
+  // The hosted page, at most one of the two at a time, and the open About box.
+  QPointer<TNewsForm> NewsForm;
+  QPointer<TSolvaraForm> SolvaraForm;
+  QPointer<Taboutfrm> aboutfrm;
+
   void FormCreate();
   void BuildMenu();
   // The menu bar's and the button bar's colours, from the palette in force.

@@ -46,6 +46,13 @@ constexpr int kWebsiteLeast = 112;  // the links' least left edges
 constexpr int kEmailLeast = 130;
 constexpr QRect kOkButton(136, 224, 75, 25);
 
+// Names the control as the form names it, so that it can be found by that name.
+template <typename T>
+T* Named(T* control, const char* name) {
+  control->setObjectName(QLatin1String(name));
+  return control;
+}
+
 }  // namespace
 
 Taboutfrm::Taboutfrm(QWidget* parent)
@@ -55,17 +62,18 @@ Taboutfrm::Taboutfrm(QWidget* parent)
   static const bool resourcesReady = (InitSolvaraResources(), true);
   Q_UNUSED(resourcesReady);
 
-  Button1 = new QPushButton(QString::fromLatin1(kOk), this);
+  setObjectName(QStringLiteral("aboutfrm"));
+  Button1 = Named(new QPushButton(QString::fromLatin1(kOk), this), "Button1");
   Button1->setDefault(true);
 
-  Image1 = new QLabel(this);
+  Image1 = Named(new QLabel(this), "Image1");
   Image1->setScaledContents(true);
 
-  Label4 = new QLabel(QString::fromLatin1(kVersionCaption), this);
-  lblVersion = new QLabel(this);
-  Label3 = new QLabel(QString::fromLatin1(kMoreInformation), this);
-  lblWebsite = new TLinkLabel(this);
-  lblEmail = new TLinkLabel(this);
+  Label4 = Named(new QLabel(QString::fromLatin1(kVersionCaption), this), "Label4");
+  lblVersion = Named(new QLabel(this), "lblVersion");
+  Label3 = Named(new QLabel(QString::fromLatin1(kMoreInformation), this), "Label3");
+  lblWebsite = Named(new TLinkLabel(this), "lblWebsite");
+  lblEmail = Named(new TLinkLabel(this), "lblEmail");
 
   ApplyColours();
   connect(Button1, &QPushButton::clicked, this, &Taboutfrm::Button1Click);

@@ -22,14 +22,6 @@ class Taboutfrm : public QDialog {
   // "mailto:" + the support address + "?subject=" + the version without blanks.
   static QString SupportMailAddress();
 
-  QLabel* Image1;
-  QLabel* Label4;
-  QLabel* lblVersion;
-  QLabel* Label3;
-  TLinkLabel* lblWebsite;
-  TLinkLabel* lblEmail;
-  QPushButton* Button1;
-
  private slots:
   void lblWebsiteClick();
   void lblEmailClick();
@@ -41,6 +33,14 @@ class Taboutfrm : public QDialog {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  QLabel* Image1 = nullptr;
+  QLabel* Label4 = nullptr;
+  QLabel* lblVersion = nullptr;
+  QLabel* Label3 = nullptr;
+  TLinkLabel* lblWebsite = nullptr;
+  TLinkLabel* lblEmail = nullptr;
+  QPushButton* Button1 = nullptr;
+
   void FormCreate();
   // Places the controls for a box of that size, in proportion to the designed one;
   // whether they all fit it at the font in force.

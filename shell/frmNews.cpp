@@ -5,10 +5,10 @@
 #include <QVBoxLayout>
 
 #include "platform/AccessibleU.h"
-#include "shell/browser/BrowserU.h"
-#include "shell/CodePageU.h"
 #include "platform/HomePage.h"
 #include "platform/MessageBoxes.h"
+#include "shell/CodePageU.h"
+#include "shell/browser/BrowserU.h"
 
 namespace solvara {
 
@@ -27,8 +27,10 @@ const char* const kNotLoadedDescription = "The news page could not be loaded.";
 
 TNewsForm::TNewsForm(std::function<bool()> helpShown, QWidget* parent)
     : QWidget(parent), helpShown_(std::move(helpShown)) {
+  setObjectName(QStringLiteral("NewsForm"));
   resize(538, 380);
   WebBrowser = new TWebBrowser(this);
+  WebBrowser->setObjectName(QStringLiteral("WebBrowser"));
   WebBrowser->setFocusPolicy(Qt::ClickFocus);
   WebBrowser->View()->setFocusPolicy(Qt::ClickFocus);
   auto* layout = new QVBoxLayout(this);
@@ -57,6 +59,11 @@ QString TNewsForm::NewsAddress(const QLocale& locale) {
 
 QString TNewsForm::ExpectedFileName(const QLocale& locale) {
   return AppendLanguageCode(QStringLiteral("NEWS"), locale).toUpper() + QStringLiteral(".HTM");
+}
+
+void TNewsForm::Navigate(const QString& address, const QString& name) {
+  SetDocumentName(WebBrowser, name);
+  WebBrowser->Navigate(address);
 }
 
 QByteArray TNewsForm::BuiltInNewsPage() {

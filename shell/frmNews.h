@@ -36,7 +36,8 @@ class TNewsForm : public QWidget {
   // The page shown when the news cannot be loaded.
   static QByteArray BuiltInNewsPage();
 
-  TWebBrowser* WebBrowser;
+  // Loads the address into the page's view, which assistive tools then call by name.
+  void Navigate(const QString& address, const QString& name);
 
  private slots:
   void WebBrowserDocumentComplete();
@@ -44,6 +45,8 @@ class TNewsForm : public QWidget {
  private:
   void FormCreate();
   void FormDestroy();
+
+  TWebBrowser* WebBrowser = nullptr;
 
   std::function<bool()> helpShown_;
   QMetaObject::Connection completeHandler_;

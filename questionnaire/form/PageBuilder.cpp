@@ -227,8 +227,8 @@ void TPageBuilder::Edit(QVBoxLayout* page, const char* key, Slot<QLabel> questio
   controls_.emplace_back(&q, edit);
 }
 
-void TPageBuilder::List(QVBoxLayout* page, const char* key, Slot<QLabel> question,
-                        Slot<QListWidget> slot) {
+QListWidget* TPageBuilder::List(QVBoxLayout* page, const char* key, Slot<QLabel> question,
+                                Slot<QListWidget> slot) {
   const TQuestion& q = QuestionFor(key);
   QLabel* label = Text(page, question, QString::fromUtf8(q.Text));
   QListWidget* list = slot.Hold(new TChoiceList(page->parentWidget()));
@@ -244,6 +244,7 @@ void TPageBuilder::List(QVBoxLayout* page, const char* key, Slot<QLabel> questio
   list->setFixedHeight(list->sizeHintForRow(0) * 7 + 2 * list->frameWidth());
   page->addWidget(list);
   controls_.emplace_back(&q, list);
+  return list;
 }
 
 // One group a question, so that choosing in one leaves the others alone; a button's id

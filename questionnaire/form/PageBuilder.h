@@ -26,16 +26,21 @@ namespace solvara {
 // The room between a page's edges and its questions.
 constexpr int kPageMargin = 16;
 
-// A member that is to hold a new control, and the name the control gets: the member's
-// own, so that a form's controls can be found by the names it declares them with.
+// The object name a new control gets, by which tests and assistive tools find it, and
+// the member that keeps it where the form reads it again after building.
 template <typename T>
 struct Slot {
-  T*& member;
+  Slot(const char* name) : name(name) {}
+  Slot(const char* name, T*& member) : name(name), member(&member) {}
+
   const char* name;
+  T** member = nullptr;
 
   T* Hold(T* widget) const {
     widget->setObjectName(QLatin1String(name));
-    member = widget;
+    if (member != nullptr) {
+      *member = widget;
+    }
     return widget;
   }
 };
@@ -77,8 +82,9 @@ class TPageBuilder {
                       bool wraps);
   // The question with an edit box beside it.
   void Edit(QVBoxLayout* page, const char* key, Slot<QLabel> question, Slot<QLineEdit> edit);
-  // The question and the occupation list under it, nothing chosen.
-  void List(QVBoxLayout* page, const char* key, Slot<QLabel> question, Slot<QListWidget> list);
+  // The question and the occupation list under it, nothing chosen; returns the list.
+  QListWidget* List(QVBoxLayout* page, const char* key, Slot<QLabel> question,
+                    Slot<QListWidget> list);
 
  private:
   void Radios(QBoxLayout* row, QWidget* parent, const TQuestion& question,

@@ -22,11 +22,11 @@
 #include <limits>
 
 #include "globals.h"
-#include "report/display/ReportOutput.h"
-#include "report/ReportText.h"
 #include "platform/AccessibleU.h"
-#include "shell/browser/BrowserU.h"
 #include "platform/MessageBoxes.h"
+#include "report/ReportText.h"
+#include "report/display/ReportOutput.h"
+#include "shell/browser/BrowserU.h"
 
 namespace solvara {
 
@@ -90,9 +90,9 @@ class TTabStrip : public QTabBar {
   void wheelEvent(QWheelEvent* event) override { event->ignore(); }
 };
 
-// The slot of a member: NAMED(x) holds member x and names its control "x".
+// The slot of a member: NAMED(x) keeps its control in member x and names it "x".
 #define NAMED(member) \
-  { member, #member }
+  { #member, member }
 
 QPushButton* MakeButton(Slot<QPushButton> slot, QWidget* parent, const char* text,
                         const char* picture, int width) {
@@ -161,65 +161,70 @@ void TSolvaraForm::BuildPages() {
   const Slot<QStackedWidget> pages = NAMED(CreditPages);
   form->addWidget(pages.Hold(new QStackedWidget(this)), 1);
   TPageBuilder b(this, CreditPages, answerControls_);
-  const auto back = [](Slot<QPushButton> slot, QVBoxLayout* page) {
-    return MakeButton(slot, page->parentWidget(), txt::kBack, ":/buttons/back.png", 81);
+  const auto back = [this](const char* name, QVBoxLayout* page) {
+    QPushButton* button =
+        MakeButton(name, page->parentWidget(), txt::kBack, ":/buttons/back.png", 81);
+    connect(button, &QPushButton::clicked, this, &TSolvaraForm::BackBtnClick);
+    return button;
   };
-  const auto next = [](Slot<QPushButton> slot, QVBoxLayout* page) {
-    return MakeButton(slot, page->parentWidget(), txt::kNext, ":/buttons/next.png", 75);
+  const auto next = [this](const char* name, QVBoxLayout* page) {
+    QPushButton* button =
+        MakeButton(name, page->parentWidget(), txt::kNext, ":/buttons/next.png", 75);
+    connect(button, &QPushButton::clicked, this, &TSolvaraForm::NextBtnClick);
+    return button;
   };
 
-  QVBoxLayout* v = b.Page(NAMED(TabSheet1), NAMED(Label1), T(txt::kLabel1));
+  QVBoxLayout* v = b.Page("TabSheet1", "Label1", T(txt::kLabel1));
   v->addSpacing(6);
-  const std::pair<Slot<QLabel>, const char*> intro[] = {{NAMED(Label4), txt::kLabel4},
-                                                        {NAMED(Label5), txt::kLabel5},
-                                                        {NAMED(Label3), txt::kLabel3},
-                                                        {NAMED(Label2), txt::kLabel2}};
-  for (const auto& [slot, text] : intro) {
-    b.Text(v, slot, T(text), &slot != &intro[0].first);  // all but the first line wrap
+  const std::pair<const char*, const char*> intro[] = {{"Label4", txt::kLabel4},
+                                                       {"Label5", txt::kLabel5},
+                                                       {"Label3", txt::kLabel3},
+                                                       {"Label2", txt::kLabel2}};
+  bool wrap = false;  // all but the first line wrap
+  for (const auto& [name, text] : intro) {
+    b.Text(v, name, T(text), wrap);
+    wrap = true;
     v->addSpacing(4);
   }
-  AddButtonBar(v, {next(NAMED(btnNext), v)});
+  AddButtonBar(v, {next("btnNext", v)});
 
-  v = b.Page(NAMED(TabSheet2), NAMED(Label8), T(txt::kLabel8));
-  b.Slider(v, "age", NAMED(Label6), NAMED(lblAge), NAMED(tbAge),
-           {NAMED(Label21), NAMED(Label20), NAMED(Label19)});
+  v = b.Page("TabSheet2", "Label8", T(txt::kLabel8));
+  b.Slider(v, "age", "Label6", NAMED(lblAge), NAMED(tbAge), {"Label21", "Label20", "Label19"});
   v->addSpacing(8);
-  b.ChoiceRow(v, "marital", NAMED(Label7),
-              {NAMED(rbSingle), NAMED(rbMarried), NAMED(rbDivorced), NAMED(rbMaritalOther)});
-  b.Edit(v, "salary", NAMED(Label41), NAMED(edSalary));
-  AddButtonBar(v, {back(NAMED(BackBtn), v), next(NAMED(NextBtn), v)});
+  b.ChoiceRow(v, "marital", "Label7", {"rbSingle", "rbMarried", "rbDivorced", "rbMaritalOther"});
+  b.Edit(v, "salary", "Label41", "edSalary");
+  AddButtonBar(v, {back("BackBtn", v), next("NextBtn", v)});
 
-  v = b.Page(NAMED(TabSheet3), NAMED(Label9), T(txt::kLabel9));
-  b.ChoiceRow(v, "residential", NAMED(Label10),
-              {NAMED(rbTenant), NAMED(rbLivingWithParents), NAMED(rbOwner), NAMED(rbLocalAuthority),
-               NAMED(rbOther)});
-  b.Slider(v, "address-years", NAMED(Label12), NAMED(lblYearsAtAddress), NAMED(tbYearsAtAddress),
-           {NAMED(Label15), NAMED(Label14), NAMED(Label13)});
+  v = b.Page("TabSheet3", "Label9", T(txt::kLabel9));
+  b.ChoiceRow(v, "residential", "Label10",
+              {"rbTenant", "rbLivingWithParents", "rbOwner", "rbLocalAuthority", "rbOther"});
+  b.Slider(v, "address-years", "Label12", NAMED(lblYearsAtAddress), NAMED(tbYearsAtAddress),
+           {"Label15", "Label14", "Label13"});
   v->addSpacing(8);
-  b.Edit(v, "telephone", NAMED(Label11), NAMED(edTelephone));
-  AddButtonBar(v, {back(NAMED(SpeedButton6), v), next(NAMED(SpeedButton5), v)});
+  b.Edit(v, "telephone", "Label11", "edTelephone");
+  AddButtonBar(v, {back("SpeedButton6", v), next("SpeedButton5", v)});
 
-  v = b.Page(NAMED(TabSheet4), NAMED(Label16), T(txt::kLabel16));
-  b.List(v, "occupation", NAMED(Label17), NAMED(lbOccupation));
-  const Slot<QWidget> yearsInJob = NAMED(pnlYearsInJob);
-  v->addWidget(yearsInJob.Hold(new QWidget(TabSheet4)));
-  auto* job = new QVBoxLayout(pnlYearsInJob);
+  v = b.Page("TabSheet4", "Label16", T(txt::kLabel16));
+  QListWidget* occupation = b.List(v, "occupation", "Label17", "lbOccupation");
+  connect(occupation, &QListWidget::itemSelectionChanged, this, &TSolvaraForm::lbOccupationClick);
+  auto* yearsInJob = Slot<QWidget>("pnlYearsInJob").Hold(new QWidget(v->parentWidget()));
+  v->addWidget(yearsInJob);
+  auto* job = new QVBoxLayout(yearsInJob);
   job->setContentsMargins(0, 4, 0, 0);
   job->setSpacing(4);
   b.Slider(job, "job-years", NAMED(lblTimeInJob1), NAMED(lblTimeAtJob), NAMED(tbTimeAtJob),
            {NAMED(lblTimeInJob2), NAMED(lblTimeInJob3), NAMED(lblTimeInJob4)});
-  AddButtonBar(v, {back(NAMED(SpeedButton9), v), next(NAMED(SpeedButton8), v)});
+  AddButtonBar(v, {back("SpeedButton9", v), next("SpeedButton8", v)});
 
-  v = b.Page(NAMED(TabSheet5), NAMED(Label23), T(txt::kLabel23));
-  b.Text(v, NAMED(Label24), T(txt::kLabel24));
+  v = b.Page("TabSheet5", "Label23", T(txt::kLabel23));
+  b.Text(v, "Label24", T(txt::kLabel24));
   // The three card questions line up: caption, Yes, No.
   QLabel* const captions[] = {
-      b.ChoicePanel(v, "visa", NAMED(Panel7), NAMED(Label25), {NAMED(rbVisaYes), NAMED(rbVisaNo)},
+      b.ChoicePanel(v, "visa", "Panel7", "Label25", {"rbVisaYes", "rbVisaNo"}, false),
+      b.ChoicePanel(v, "mastercard", "Panel8", "Label26", {"rbMasterCardYes", "rbMasterCardNo"},
                     false),
-      b.ChoicePanel(v, "mastercard", NAMED(Panel8), NAMED(Label26),
-                    {NAMED(rbMasterCardYes), NAMED(rbMasterCardNo)}, false),
-      b.ChoicePanel(v, "cheque-card", NAMED(Panel9), NAMED(Label27),
-                    {NAMED(rbChequeCardYes), NAMED(rbChequeCardNo)}, false)};
+      b.ChoicePanel(v, "cheque-card", "Panel9", "Label27", {"rbChequeCardYes", "rbChequeCardNo"},
+                    false)};
   // As narrow as the longest caption allows on two lines: "Access / Mastercard" wraps.
   int captionWidth = 0;
   for (QLabel* caption : captions) {
@@ -229,52 +234,59 @@ void TSolvaraForm::BuildPages() {
     caption->setFixedWidth(captionWidth);
   }
   v->addSpacing(8);
-  b.Slider(v, "charge-cards", NAMED(Label28), NAMED(lblChargeCardsHeld), NAMED(tbChargeCardsHeld),
-           {NAMED(Label32), NAMED(Label30)});
-  AddButtonBar(v, {back(NAMED(SpeedButton12), v), next(NAMED(SpeedButton11), v)});
+  b.Slider(v, "charge-cards", "Label28", NAMED(lblChargeCardsHeld), NAMED(tbChargeCardsHeld),
+           {"Label32", "Label30"});
+  AddButtonBar(v, {back("SpeedButton12", v), next("SpeedButton11", v)});
 
-  v = b.Page(NAMED(TabSheet6), NAMED(Label29), T(txt::kLabel29));
+  v = b.Page("TabSheet6", "Label29", T(txt::kLabel29));
   v->setSpacing(2);
-  b.Text(v, NAMED(Label31), T(txt::kLabel31), true);
-  b.Slider(v, "live-accounts", NAMED(Label33), NAMED(lblLiveAccounts), NAMED(tbLiveAccounts),
-           {NAMED(Label36), NAMED(Label35)});
+  b.Text(v, "Label31", T(txt::kLabel31), true);
+  b.Slider(v, "live-accounts", "Label33", NAMED(lblLiveAccounts), NAMED(tbLiveAccounts),
+           {"Label36", "Label35"});
   // On a wide page the questions stop at one width, so that the choices line up.
-  SameWidth({b.ChoicePanel(v, "missed-payments", NAMED(Panel10), NAMED(Label37),
-                           {NAMED(rbMissedPaymentsYes), NAMED(rbMissedPaymentsNo)}, true),
-             b.ChoicePanel(v, "defaults", NAMED(Panel11), NAMED(Label34),
-                           {NAMED(rbDefaultedAccountsNo), NAMED(rbDefaultedAccountsYes),
-                            NAMED(rbDefaultedAccountsMorethan1)},
+  SameWidth({b.ChoicePanel(v, "missed-payments", "Panel10", "Label37",
+                           {"rbMissedPaymentsYes", "rbMissedPaymentsNo"}, true),
+             b.ChoicePanel(v, "defaults", "Panel11", "Label34",
+                           {"rbDefaultedAccountsNo", "rbDefaultedAccountsYes",
+                            "rbDefaultedAccountsMorethan1"},
                            true),
-             b.ChoicePanel(v, "ccj", NAMED(Panel12), NAMED(Label39),
-                           {NAMED(rbCCJNo), NAMED(rbCCJYes), NAMED(rbCCJMorethanone)}, true),
-             b.ChoicePanel(v, "settled", NAMED(Panel13), NAMED(Label38),
-                           {NAMED(rbSettledAccountsNo), NAMED(rbSettledAccounts1),
-                            NAMED(rbSettledAccounts2), NAMED(rbSettledAccountsmoreThan2)},
+             b.ChoicePanel(v, "ccj", "Panel12", "Label39",
+                           {"rbCCJNo", "rbCCJYes", "rbCCJMorethanone"}, true),
+             b.ChoicePanel(v, "settled", "Panel13", "Label38",
+                           {"rbSettledAccountsNo", "rbSettledAccounts1", "rbSettledAccounts2",
+                            "rbSettledAccountsmoreThan2"},
                            true),
-             b.ChoicePanel(v, "electoral", NAMED(Panel14), NAMED(Label40),
-                           {NAMED(rbElectoralRegisterNo), NAMED(rbElectoralRegisterYes),
-                            NAMED(rbElectoralRegisterOver5Years)},
+             b.ChoicePanel(v, "electoral", "Panel14", "Label40",
+                           {"rbElectoralRegisterNo", "rbElectoralRegisterYes",
+                            "rbElectoralRegisterOver5Years"},
                            true)});
-  AddButtonBar(v,
-               {back(NAMED(SpeedButton15), v),
-                MakeButton(NAMED(btnFinish), TabSheet6, txt::kFinish, ":/buttons/check.png", 75)});
+  // Made in their order along the bar, which is the order the Tab key takes.
+  QPushButton* backFromLast = back("SpeedButton15", v);
+  QPushButton* finish =
+      MakeButton("btnFinish", v->parentWidget(), txt::kFinish, ":/buttons/check.png", 75);
+  connect(finish, &QPushButton::clicked, this, &TSolvaraForm::btnFinishClick);
+  AddButtonBar(v, {backFromLast, finish});
 
   // Page 6: Result.
-  const Slot<QWidget> results = NAMED(TabResults);
-  CreditPages->addWidget(results.Hold(new QWidget(CreditPages)));
-  v = new QVBoxLayout(TabResults);
+  auto* results = Slot<QWidget>("TabResults").Hold(new QWidget(CreditPages));
+  CreditPages->addWidget(results);
+  v = new QVBoxLayout(results);
   v->setContentsMargins(0, 0, 0, 0);
   v->setSpacing(0);
-  const Slot<QWidget> bar = NAMED(Panel15);
-  v->addWidget(bar.Hold(new QWidget(TabResults)));
-  Panel15->setFixedHeight(kResultBarHeight);
-  auto* row = new QHBoxLayout(Panel15);
+  auto* bar = Slot<QWidget>("Panel15").Hold(new QWidget(results));
+  v->addWidget(bar);
+  bar->setFixedHeight(kResultBarHeight);
+  auto* row = new QHBoxLayout(bar);
   row->setContentsMargins(4, 4, 4, 4);
-  row->addWidget(MakeButton(NAMED(btnPrint), Panel15, txt::kPrint, ":/buttons/print.png", 75));
-  row->addWidget(MakeButton(NAMED(btnSave), Panel15, txt::kSave, ":/buttons/save.png", 75));
+  QPushButton* print = MakeButton("btnPrint", bar, txt::kPrint, ":/buttons/print.png", 75);
+  QPushButton* save = MakeButton("btnSave", bar, txt::kSave, ":/buttons/save.png", 75);
+  connect(print, &QPushButton::clicked, this, &TSolvaraForm::btnPrintClick);
+  connect(save, &QPushButton::clicked, this, &TSolvaraForm::btnSaveClick);
+  row->addWidget(print);
+  row->addWidget(save);
   row->addStretch(1);
   const Slot<TWebBrowser> report = NAMED(WebReport);
-  v->addWidget(report.Hold(new TWebBrowser(TabResults)), 1);
+  v->addWidget(report.Hold(new TWebBrowser(results)), 1);
   SetDocumentName(WebReport, T(txt::kReportName));
   // Reached by the mouse and by its own key, not by the Tab key.
   WebReport->setFocusPolicy(Qt::NoFocus);
@@ -286,22 +298,12 @@ void TSolvaraForm::BuildPages() {
   CreditTabs->setCurrentIndex(0);
 
   // Handlers.
-  for (QPushButton* next : {btnNext, NextBtn, SpeedButton5, SpeedButton8, SpeedButton11}) {
-    connect(next, &QPushButton::clicked, this, &TSolvaraForm::NextBtnClick);
-  }
-  for (QPushButton* back : {BackBtn, SpeedButton6, SpeedButton9, SpeedButton12, SpeedButton15}) {
-    connect(back, &QPushButton::clicked, this, &TSolvaraForm::BackBtnClick);
-  }
   connect(CreditTabs, &QTabBar::currentChanged, this, &TSolvaraForm::CreditTabsChange);
-  connect(lbOccupation, &QListWidget::itemSelectionChanged, this, &TSolvaraForm::lbOccupationClick);
   connect(tbAge, &QSlider::valueChanged, this, &TSolvaraForm::tbAgeChange);
   connect(tbYearsAtAddress, &QSlider::valueChanged, this, &TSolvaraForm::tbYearsAtAddressChange);
   connect(tbTimeAtJob, &QSlider::valueChanged, this, &TSolvaraForm::tbTimeAtJobChange);
   connect(tbChargeCardsHeld, &QSlider::valueChanged, this, &TSolvaraForm::tbChargeCardsHeldChange);
   connect(tbLiveAccounts, &QSlider::valueChanged, this, &TSolvaraForm::tbLiveAccountsChange);
-  connect(btnFinish, &QPushButton::clicked, this, &TSolvaraForm::btnFinishClick);
-  connect(btnPrint, &QPushButton::clicked, this, &TSolvaraForm::btnPrintClick);
-  connect(btnSave, &QPushButton::clicked, this, &TSolvaraForm::btnSaveClick);
 }
 
 void TSolvaraForm::FormCreate() {
@@ -326,13 +328,9 @@ void TSolvaraForm::SetActivePage(int index) {
   if (old != nullptr && focus != nullptr && old != CreditPages->currentWidget() &&
       old->isAncestorOf(focus)) {
     QWidget* page = CreditPages->currentWidget();
-    for (QWidget* w = page->nextInFocusChain(); w != page && w != nullptr;
-         w = w->nextInFocusChain()) {
-      if (page->isAncestorOf(w) && w->isVisible() && w->isEnabled() &&
-          (w->focusPolicy() & Qt::TabFocus) != 0) {
-        w->setFocus(Qt::TabFocusReason);
-        break;
-      }
+    if (QWidget* first =
+            NextTabStop(page, [page](const QWidget* w) { return page->isAncestorOf(w); })) {
+      first->setFocus(Qt::TabFocusReason);
     }
   }
 }

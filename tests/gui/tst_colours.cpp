@@ -8,9 +8,10 @@
 #include <QtTest>
 
 #include "platform/ColoursU.h"
-#include "shell/FormU.h"
 #include "platform/MessageBoxes.h"
+#include "shell/FormU.h"
 #include "shell/aboutform.h"
+#include "tests/gui/support/Controls.h"
 
 using namespace solvara;
 using namespace Qt::StringLiterals;
@@ -96,7 +97,7 @@ class TestColours : public QObject {
     QApplication::setPalette(colours);  // handed on to the windows by a posted event
     QTRY_COMPARE(box.palette().color(QPalette::Window), colours.color(QPalette::Window));
 
-    QMenuBar* bar = window.ActionMainMenuBar1;
+    auto* bar = Child<QMenuBar>(&window, "ActionMainMenuBar1");
     QList<std::pair<QAction*, QString>> titles;
     for (QAction* menu : bar->actions()) {
       titles.append({menu, menu->text()});
@@ -106,11 +107,13 @@ class TestColours : public QObject {
                    menu->setText(shown ? title : u" "_s);
                  }
                }};
-    const QList<Text> inWindow = {menus, TextOf(u"version panel"_s, window.VersionPanel),
-                                  TextOf(u"button that is down"_s, window.NewsBtn),
-                                  TextOf(u"button that is up"_s, window.SingleSearchBtn)};
-    const QList<Text> inBox = {TextOf(u"web link"_s, box.lblWebsite),
-                               TextOf(u"e-mail link"_s, box.lblEmail)};
+    auto* news = Child<QToolButton>(&window, "NewsBtn");
+    auto* singleSearch = Child<QToolButton>(&window, "SingleSearchBtn");
+    const QList<Text> inWindow = {
+        menus, TextOf(u"version panel"_s, Child<QLabel>(&window, "VersionPanel")),
+        TextOf(u"button that is down"_s, news), TextOf(u"button that is up"_s, singleSearch)};
+    const QList<Text> inBox = {TextOf(u"web link"_s, Child<TLinkLabel>(&box, "lblWebsite")),
+                               TextOf(u"e-mail link"_s, Child<TLinkLabel>(&box, "lblEmail"))};
     const QList<double> contrasts = Contrasts(&window, inWindow) + Contrasts(&box, inBox);
     QStringList figures;
     for (qsizetype i = 0; i < contrasts.size(); ++i) {
@@ -119,7 +122,7 @@ class TestColours : public QObject {
     qInfo("%s", qPrintable(figures.join(u", "_s)));
     QVERIFY2(*std::min_element(contrasts.begin(), contrasts.end()) >= 4.5,
              qPrintable(figures.join(u", "_s)));
-    QVERIFY(window.NewsBtn->isChecked() && !window.SingleSearchBtn->isChecked());
+    QVERIFY(news->isChecked() && !singleSearch->isChecked());
     QCOMPARE(window.grab().toImage().pixelColor(bar->width() - 2, bar->height() / 2), menuBar);
   }
 };

@@ -7,13 +7,14 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include "questionnaire/form/frmSolvara1.h"
-#include "shell/browser/BrowserU.h"
-#include "shell/FormU.h"
 #include "platform/HomePage.h"
 #include "platform/MessageBoxes.h"
+#include "questionnaire/form/frmSolvara1.h"
+#include "shell/FormU.h"
 #include "shell/aboutform.h"
+#include "shell/browser/BrowserU.h"
 #include "shell/frmNews.h"
+#include "tests/gui/support/Controls.h"
 #include "tests/gui/support/LocalHttpServer.h"
 
 using namespace solvara;
@@ -68,12 +69,14 @@ static QStringList LayoutFaults(QWidget* top) {
 // The About box places its controls itself: none stands over the one above it.
 static QStringList AboutFaults(Taboutfrm& box) {
   QStringList faults = LayoutFaults(&box);
-  const std::pair<QWidget*, QWidget*> rows[] = {{box.Image1, box.Label4},
-                                                {box.Label4, box.lblVersion},
-                                                {box.lblVersion, box.Label3},
-                                                {box.Label3, box.Button1},
-                                                {box.lblWebsite, box.lblEmail}};
-  for (const auto& [upper, lower] : rows) {
+  const std::pair<const char*, const char*> rows[] = {{"Image1", "Label4"},
+                                                      {"Label4", "lblVersion"},
+                                                      {"lblVersion", "Label3"},
+                                                      {"Label3", "Button1"},
+                                                      {"lblWebsite", "lblEmail"}};
+  for (const auto& [above, below] : rows) {
+    const QWidget* upper = Child<QWidget>(&box, above);
+    const QWidget* lower = Child<QWidget>(&box, below);
     if (upper->geometry().bottom() >= lower->y()) {
       faults << lower->property("text").toString() + " overlaps the control above";
     }
@@ -146,18 +149,20 @@ class TestHighDpi : public QObject {
     SetMessagePresenter([](QWidget*, BoxKind, const QString& text) { QFAIL(qPrintable(text)); });
     TMainForm window;
     window.show();
-    QTRY_COMPARE(window.NewsForm->State(), TNewsForm::TNewsState::Accepted);
+    auto* news = window.findChild<TNewsForm*>();
+    QTRY_COMPARE(news->State(), TNewsForm::TNewsState::Accepted);
     CheckWindow(&window, row + "main-news", LayoutFaults(&window));
-    window.HelpBtn->click();
-    QTRY_COMPARE(window.NewsForm->WebBrowser->ReadyState(), TWebBrowser::kReadyStateComplete);
+    Child<QToolButton>(&window, "HelpBtn")->click();
+    QTRY_COMPARE(Child<TWebBrowser>(news, "WebBrowser")->ReadyState(),
+                 TWebBrowser::kReadyStateComplete);
     CheckWindow(&window, row + "main-help", LayoutFaults(&window));
     // Opened large enough for the questionnaire; made smaller, its first showing makes the
     // window so again.
     const QSize opened = window.size();
     window.resize(640, 394);
-    window.SingleSearchBtn->click();
+    Child<QToolButton>(&window, "SingleSearchBtn")->click();
     QCOMPARE(window.size(), opened);
-    auto* tabs = window.SolvaraForm->findChild<QTabBar*>("CreditTabs");
+    auto* tabs = Child<QTabBar>(&window, "CreditTabs");
     for (int page = TSolvaraForm::kIntroduction; page <= TSolvaraForm::kResult; ++page) {
       tabs->setCurrentIndex(page);
       CheckWindow(&window, row + QStringLiteral("questionnaire-page-%1").arg(page),

@@ -20,15 +20,15 @@
 
 #include "SolvaraConfig.h"
 #include "globals.h"
-#include "questionnaire/form/frmSolvara1.h"
-#include "shell/browser/BrowserU.h"
-#include "shell/CodePageU.h"
-#include "shell/FormU.h"
 #include "platform/HomePage.h"
 #include "platform/JpegImage.h"
 #include "platform/MessageBoxes.h"
+#include "questionnaire/form/frmSolvara1.h"
+#include "shell/CodePageU.h"
+#include "shell/FormU.h"
 #include "shell/ShellEx.h"
 #include "shell/aboutform.h"
+#include "shell/browser/BrowserU.h"
 #include "shell/frmNews.h"
 #include "tests/gui/support/Controls.h"
 #include "tests/gui/support/LocalHttpServer.h"
@@ -43,8 +43,12 @@ QString NewsPath() {
   return u"/news100/"_s + AppendLanguageCode(u"news"_s) + u".htm"_s;
 }
 
+TWebBrowser* View(const QObject* page) {
+  return Child<TWebBrowser>(page, "WebBrowser");
+}
+
 bool ShowsBuiltIn(const TNewsForm& page) {
-  return page.WebBrowser->View()->toPlainText().contains("Thank you for using Solvara"_L1);
+  return View(&page)->View()->toPlainText().contains("Thank you for using Solvara"_L1);
 }
 
 }  // namespace
@@ -61,7 +65,7 @@ class TestMainForm : public QObject {
     SetMessagePresenter([this](QWidget* parent, BoxKind kind, const QString& text) {
       // A news page shows the browser's address before it loads the built-in page.
       if (auto* page = qobject_cast<TNewsForm*>(parent)) {
-        QCOMPARE(text, page->WebBrowser->Url());
+        QCOMPARE(text, View(page)->Url());
         QVERIFY(!ShowsBuiltIn(*page));
       }
       boxes_.append(QStringList{u"Plain"_s, u"Info"_s, u"Error"_s}.at(int(kind)) + u": "_s + text);
@@ -103,34 +107,38 @@ class TestMainForm : public QObject {
                                 built.readAll().contains("<title>Solvara Help</title>")));
 
     TMainForm& w = Window();
+    auto* newsBtn = Child<QToolButton>(&w, "NewsBtn");
+    auto* singleSearchBtn = Child<QToolButton>(&w, "SingleSearchBtn");
+    auto* helpBtn = Child<QToolButton>(&w, "HelpBtn");
+    const auto news = [&w] { return w.findChild<TNewsForm*>(); };
+    const auto form = [&w] { return w.findChild<TSolvaraForm*>(); };
     QCOMPARE(w.windowTitle(), u"Solvara"_s);
-    QVERIFY(w.NewsForm && w.NewsForm->isVisible() && !w.SolvaraForm);
-    QVERIFY(w.NewsBtn->isChecked() && !w.SingleSearchBtn->isChecked() && !w.HelpBtn->isChecked());
-    QCOMPARE(w.NewsForm->geometry(), w.MainPanel->rect());
-    QTRY_COMPARE(w.NewsForm->State(), State::Accepted);
+    QVERIFY(news() && news()->isVisible() && !form());
+    QVERIFY(newsBtn->isChecked() && !singleSearchBtn->isChecked() && !helpBtn->isChecked());
+    QCOMPARE(news()->geometry(), Child<QWidget>(&w, "MainPanel")->rect());
+    QTRY_COMPARE(news()->State(), State::Accepted);
     QCOMPARE(server_.Requests().last().target, NewsPath().toLatin1());
 
-    QTest::mouseClick(w.SingleSearchBtn, Qt::LeftButton);
-    QPointer<TSolvaraForm> first = w.SolvaraForm;
-    QVERIFY(first && !w.NewsForm && w.SingleSearchBtn->isChecked() && !w.NewsBtn->isChecked());
+    QTest::mouseClick(singleSearchBtn, Qt::LeftButton);
+    QPointer<TSolvaraForm> first = form();
+    QVERIFY(first && !news() && singleSearchBtn->isChecked() && !newsBtn->isChecked());
     Child<QLineEdit>(first, "edSalary")->setText(u"24000"_s);
-    QTest::mouseClick(w.SingleSearchBtn, Qt::LeftButton);
-    QVERIFY(w.SolvaraForm == first && Child<QLineEdit>(first, "edSalary")->text() == u"24000"_s);
-    QTest::mouseClick(w.HelpBtn, Qt::LeftButton);
-    QVERIFY(!first && w.NewsForm);  // destroyed, not hidden
-    QTest::mouseClick(w.SingleSearchBtn, Qt::LeftButton);
-    QVERIFY(w.SolvaraForm && !w.NewsForm &&
-            Child<QLineEdit>(w.SolvaraForm, "edSalary")->text().isEmpty());
+    QTest::mouseClick(singleSearchBtn, Qt::LeftButton);
+    QVERIFY(form() == first && Child<QLineEdit>(first, "edSalary")->text() == u"24000"_s);
+    QTest::mouseClick(helpBtn, Qt::LeftButton);
+    QVERIFY(!first && news());  // destroyed, not hidden
+    QTest::mouseClick(singleSearchBtn, Qt::LeftButton);
+    QVERIFY(form() && !news() && Child<QLineEdit>(form(), "edSalary")->text().isEmpty());
     QVERIFY(MouseHookHandle != nullptr);
 
     // Help, then News: one page object; the button that is down still runs its command.
-    QTest::mouseClick(w.HelpBtn, Qt::LeftButton);
-    QPointer<TNewsForm> page = w.NewsForm;
-    QTRY_COMPARE(page->WebBrowser->Url(), beside);
+    QTest::mouseClick(helpBtn, Qt::LeftButton);
+    QPointer<TNewsForm> page = news();
+    QTRY_COMPARE(View(page)->Url(), beside);
     const auto asked = server_.Requests().size();
     for (int click = 1; click <= 2; ++click) {
-      QTest::mouseClick(w.NewsBtn, Qt::LeftButton);
-      QCOMPARE(w.NewsForm, page);
+      QTest::mouseClick(newsBtn, Qt::LeftButton);
+      QCOMPARE(news(), page);
       QTRY_COMPARE(server_.Requests().size(), asked + click);
       QCOMPARE(server_.Requests().last().target, NewsPath().toLatin1());
     }
@@ -145,17 +153,17 @@ class TestMainForm : public QObject {
         auto* box = qobject_cast<Taboutfrm*>(QApplication::activeModalWidget());
         QVERIFY(box != nullptr && box->parentWidget() == &w);
         seen.append(box);
-        w.actAbout->trigger();  // asked again while it is up: no second box
-        QTest::mouseClick(box->Button1, Qt::LeftButton);
+        Child<QAction>(&w, "actAbout")->trigger();  // asked again while it is up: no second box
+        QTest::mouseClick(Child<QPushButton>(box, "Button1"), Qt::LeftButton);
       });
-      w.actAbout->trigger();
+      Child<QAction>(&w, "actAbout")->trigger();
     }
     // A new box each time, gone as soon as it closed.
-    QVERIFY(seen.size() == 2 && !seen[0] && !seen[1] && !w.aboutfrm);
-    w.actWebsite->trigger();
+    QVERIFY(seen.size() == 2 && !seen[0] && !seen[1] && !w.findChild<Taboutfrm*>());
+    Child<QAction>(&w, "actWebsite")->trigger();
     QCOMPARE(launched_, QStringList{HomePageAddress()});
-    QPointer<TNewsForm> page = w.NewsForm;
-    w.actExit->trigger();
+    QPointer<TNewsForm> page = w.findChild<TNewsForm*>();
+    Child<QAction>(&w, "actExit")->trigger();
     QVERIFY(!w.isVisible());
     window_.reset();
     QVERIFY(!page && MouseHookHandle == nullptr);
@@ -205,7 +213,7 @@ class TestMainForm : public QObject {
       SetHomePageAddressForTesting(u"http://127.0.0.1:%1"_s.arg(closed.serverPort()));
     }
     auto page = MakePage();
-    page->WebBrowser->Navigate(HomePageAddress() + asked);
+    View(page.get())->Navigate(HomePageAddress() + asked);
     const State decided = accepted ? State::Accepted : State::BuiltIn;
     QTRY_COMPARE(page->State(), decided);
     const QStringList box{u"Plain: "_s + TWebBrowser::kErrorPageAddress};
@@ -219,12 +227,12 @@ class TestMainForm : public QObject {
       QCOMPARE(TNewsForm::BuiltInNewsPage(), builtIn);
       QTextDocument expected;
       expected.setHtml(QString::fromUtf8(builtIn));
-      QCOMPARE(page->WebBrowser->View()->toPlainText(), expected.toPlainText());
+      QCOMPARE(View(page.get())->View()->toPlainText(), expected.toPlainText());
     }
     // News again, now with the opposite outcome: shown as it comes, unchecked.
     server_.SetResponse(NewsPath(), accepted ? 404 : 200, "<p>Second news</p>");
-    QSignalSpy completions(page->WebBrowser, &TWebBrowser::DocumentComplete);
-    page->WebBrowser->Navigate(TNewsForm::NewsAddress());
+    QSignalSpy completions(View(page.get()), &TWebBrowser::DocumentComplete);
+    View(page.get())->Navigate(TNewsForm::NewsAddress());
     QVERIFY(completions.wait(10000));
     QCOMPARE(page->State(), decided);
     QCOMPARE(boxes_, accepted ? QStringList() : box);
@@ -235,39 +243,43 @@ class TestMainForm : public QObject {
     server_.SetSilent(true);
     const auto asked = server_.Requests().size();
     auto page = MakePage();
-    page->WebBrowser->Navigate(TNewsForm::NewsAddress());
+    View(page.get())->Navigate(TNewsForm::NewsAddress());
     QTRY_COMPARE(server_.Requests().size(), asked + 1);
     helpDown_ = true;
-    QSignalSpy completions(page->WebBrowser, &TWebBrowser::DocumentComplete);
-    page->WebBrowser->Navigate(u"/nowhere/help.htm"_s);
+    QSignalSpy completions(View(page.get()), &TWebBrowser::DocumentComplete);
+    View(page.get())->Navigate(u"/nowhere/help.htm"_s);
     QVERIFY(completions.wait(10000));
     QCOMPARE(page->State(), State::Watching);
     server_.SetSilent(false);
     helpDown_ = false;
-    page->WebBrowser->Navigate(TNewsForm::NewsAddress());
+    View(page.get())->Navigate(TNewsForm::NewsAddress());
     QTRY_COMPARE(page->State(), State::Accepted);
     QVERIFY(boxes_.isEmpty());
   }
 
   void aboutBoxAndItsBanner() {
     Taboutfrm box;
+    auto* lblVersion = Child<QLabel>(&box, "lblVersion");
+    auto* lblWebsite = Child<QLabel>(&box, "lblWebsite");
+    auto* lblEmail = Child<QLabel>(&box, "lblEmail");
+    auto* image = Child<QLabel>(&box, "Image1");
     QCOMPARE(box.windowTitle(), u"About Solvara"_s);
     QVERIFY(box.minimumSize() == QSize(348, 267) && box.maximumSize() == QSize(348, 267));
-    QCOMPARE(box.lblVersion->text(), u"Version 1.00"_s);
-    QCOMPARE(box.lblWebsite->text(), u"" SOLVARA_WEB_HOST ""_s);
-    QCOMPARE(box.lblEmail->text(), u"" SOLVARA_SUPPORT_EMAIL ""_s);
-    QVERIFY(box.lblEmail->y() > box.lblWebsite->y() && box.lblEmail->geometry().right() < 348);
-    const QImage picture = box.Image1->pixmap().toImage();  // dark at the left, light at the right
+    QCOMPARE(lblVersion->text(), u"Version 1.00"_s);
+    QCOMPARE(lblWebsite->text(), u"" SOLVARA_WEB_HOST ""_s);
+    QCOMPARE(lblEmail->text(), u"" SOLVARA_SUPPORT_EMAIL ""_s);
+    QVERIFY(lblEmail->y() > lblWebsite->y() && lblEmail->geometry().right() < 348);
+    const QImage picture = image->pixmap().toImage();  // dark at the left, light at the right
     QCOMPARE(picture.size(), QSize(348, 52));
     QVERIFY(qGray(picture.pixel(2, 45)) < qGray(picture.pixel(345, 45)));
     box.show();
-    QTest::mouseClick(box.lblWebsite, Qt::LeftButton);
-    QTest::mouseClick(box.lblEmail, Qt::LeftButton);
-    QTest::mouseClick(box.lblEmail, Qt::RightButton);
+    QTest::mouseClick(lblWebsite, Qt::LeftButton);
+    QTest::mouseClick(lblEmail, Qt::LeftButton);
+    QTest::mouseClick(lblEmail, Qt::RightButton);
     QCOMPARE(launched_, (QStringList{HomePageAddress(),
                                      u"mailto:" SOLVARA_SUPPORT_EMAIL "?subject=Version1.00"_s}));
     QVERIFY(box.isVisible() && boxes_.isEmpty());
-    QTest::mouseClick(box.Button1, Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(&box, "Button1"), Qt::LeftButton);
     QVERIFY(!box.isVisible() && box.result() == QDialog::Accepted);
 
     // A damaged banner leaves the box without one, and nothing worse.
@@ -282,8 +294,8 @@ class TestMainForm : public QObject {
                                   QByteArray(banner).replace(frame, 4, QByteArray(4, '\xff'))};
     for (const QByteArray& bytes : damaged) {
       box.SetBanner(bytes);
-      QVERIFY(DecodeJpeg(bytes).isNull() && box.Image1->pixmap().isNull());
-      QCOMPARE(box.lblVersion->text(), u"Version 1.00"_s);
+      QVERIFY(DecodeJpeg(bytes).isNull() && image->pixmap().isNull());
+      QCOMPARE(lblVersion->text(), u"Version 1.00"_s);
     }
     // Bytes changed anywhere: a sensible image or none, never a crash.
     QRandomGenerator random(20240);

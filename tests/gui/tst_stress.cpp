@@ -7,11 +7,11 @@
 #include <QtWidgets>
 
 #include "globals.h"
-#include "questionnaire/form/frmSolvara1.h"
-#include "shell/browser/BrowserU.h"
-#include "shell/FormU.h"
 #include "platform/HomePage.h"
 #include "platform/MessageBoxes.h"
+#include "questionnaire/form/frmSolvara1.h"
+#include "shell/FormU.h"
+#include "shell/browser/BrowserU.h"
 #include "shell/frmNews.h"
 #include "tests/gui/support/Controls.h"
 #include "tests/gui/support/LocalHttpServer.h"
@@ -56,13 +56,16 @@ class TestStress : public QObject {
         const int action = random_.bounded(int(kActionCount));
         Run(action);
         // One page, hosted, with the right-click filter, and its bar button alone down.
-        const TMainForm& w = *window_;
-        const QWidget* page = w.NewsForm ? static_cast<QWidget*>(w.NewsForm) : w.SolvaraForm;
-        const int down =
-            w.NewsBtn->isChecked() + w.HelpBtn->isChecked() + w.SingleSearchBtn->isChecked();
-        const bool kept = page && !(w.NewsForm && w.SolvaraForm) && page->isVisible() &&
-                          page->parentWidget() == w.MainPanel && MouseHookHandle && down == 1 &&
-                          bool(w.SolvaraForm) == w.SingleSearchBtn->isChecked();
+        const TMainForm* w = window_.get();
+        const auto* news = w->findChild<TNewsForm*>();
+        const auto* form = w->findChild<TSolvaraForm*>();
+        const QWidget* page = news ? static_cast<const QWidget*>(news) : form;
+        const bool questionnaire = Child<QToolButton>(w, "SingleSearchBtn")->isChecked();
+        const int down = Child<QToolButton>(w, "NewsBtn")->isChecked() +
+                         Child<QToolButton>(w, "HelpBtn")->isChecked() + questionnaire;
+        const bool kept = page && !(news && form) && page->isVisible() &&
+                          page->parentWidget() == Child<QWidget>(w, "MainPanel") &&
+                          MouseHookHandle && down == 1 && bool(form) == questionnaire;
         QVERIFY2(kept,
                  qPrintable(QString::asprintf("seed %u round %d action %d", seed, round, action)));
         if (QTest::currentTestFailed()) {
@@ -76,9 +79,9 @@ class TestStress : public QObject {
     server_.SetSilent(false);
     server_.SetResponse(news, 200, "<p>Fresh news</p>");
     TWebBrowser::SetTransferTimeout(10000);
-    Click(window_->SingleSearchBtn);
-    Click(window_->NewsBtn);
-    QTRY_COMPARE(window_->NewsForm->State(), TNewsForm::TNewsState::Accepted);
+    Click(Child<QWidget>(window_.get(), "SingleSearchBtn"));
+    Click(Child<QWidget>(window_.get(), "NewsBtn"));
+    QTRY_COMPARE(window_->findChild<TNewsForm*>()->State(), TNewsForm::TNewsState::Accepted);
     for (const LocalHttpServer::Request& request : server_.Requests()) {
       QCOMPARE(QString::fromLatin1(request.target), news);
     }
@@ -91,12 +94,13 @@ class TestStress : public QObject {
   enum { kResult = 3, kChangeAnswers, kLetEventsRun, kActionCount };
 
   void Run(int action) {
-    TMainForm& w = *window_;
-    const QPointer<TSolvaraForm> form = w.SolvaraForm;
+    const QPointer<TSolvaraForm> form = window_->findChild<TSolvaraForm*>();
     if (action < kResult) {
-      Click(std::array<QWidget*, 3>{w.NewsBtn, w.HelpBtn, w.SingleSearchBtn}[action]);
-      if (w.SolvaraForm && w.SolvaraForm != form) {  // a new page: the save dialog is ours
-        w.SolvaraForm->SetSaveFileChooser([this](TSaveReportDialog&) { return Chosen(); });
+      const char* const bar[] = {"NewsBtn", "HelpBtn", "SingleSearchBtn"};
+      Click(Child<QWidget>(window_.get(), bar[action]));
+      auto* now = window_->findChild<TSolvaraForm*>();
+      if (now && now != form) {  // a new page: the save dialog is ours
+        now->SetSaveFileChooser([this](TSaveReportDialog&) { return Chosen(); });
       }
     } else if (action == kResult && form) {
       // To the report by the tab or by Finish, and then nothing, Save, Print, Finish or News,
@@ -105,7 +109,8 @@ class TestStress : public QObject {
       const auto then = [this, form](int which) {
         const char* const buttons[] = {"btnSave", "btnPrint", "btnFinish"};
         if (form && which > 0) {
-          Click(which > 3 ? window_->NewsBtn : Child<QWidget>(form, buttons[which - 1]));
+          Click(which > 3 ? Child<QWidget>(window_.get(), "NewsBtn")
+                          : Child<QWidget>(form, buttons[which - 1]));
         }
       };
       const auto connection = connect(
