@@ -1,13 +1,14 @@
 #include "cli/Answers.h"
 
 #include <charconv>
+#include <cmath>
 
 namespace solvara {
 
 namespace {
 
 // A whole number written in plain decimal digits only, within [low, high].
-bool ReadNumber(const std::string& text, int32_t low, int32_t high, int32_t& number) {
+bool ReadNumber(std::string_view text, int32_t low, int32_t high, int32_t& number) {
   if (text.empty() || text.size() > 10) {
     return false;
   }
@@ -26,7 +27,7 @@ bool ReadNumber(const std::string& text, int32_t low, int32_t high, int32_t& num
 }
 
 // Puts a value into the record; false when the question does not take it.
-bool Answer(const TQuestion& question, const std::string& value, TAnswers& answers) {
+bool Answer(const TQuestion& question, std::string_view value, TAnswers& answers) {
   int32_t number = 0;
   if (question.Kind == QuestionKind::Text) {
     AnswerText(question, answers) = value;
@@ -47,8 +48,7 @@ bool Answer(const TQuestion& question, const std::string& value, TAnswers& answe
 
 }  // namespace
 
-AnswerFault TAnswerReader::Put(const std::string& key, const std::string& value,
-                               const TQuestion*& Question) {
+AnswerFault TAnswerReader::Take(std::string_view key, const TQuestion*& Question) {
   Question = FindQuestion(key);
   if (Question == nullptr) {
     return AnswerFault::UnknownKey;
@@ -58,7 +58,47 @@ AnswerFault TAnswerReader::Put(const std::string& key, const std::string& value,
     return AnswerFault::GivenTwice;
   }
   given_ |= bit;
+  return AnswerFault::None;
+}
+
+AnswerFault TAnswerReader::Put(std::string_view key, std::string_view value,
+                               const TQuestion*& Question) {
+  if (const AnswerFault fault = Take(key, Question); fault != AnswerFault::None) {
+    return fault;
+  }
   return Answer(*Question, value, answers_) ? AnswerFault::None : AnswerFault::BadValue;
+}
+
+AnswerFault TAnswerReader::PutNumber(std::string_view key, double value, std::string_view written,
+                                     const TQuestion*& Question) {
+  if (const AnswerFault fault = Take(key, Question); fault != AnswerFault::None) {
+    return fault;
+  }
+  switch (Question->Kind) {
+    case QuestionKind::Slider:
+    case QuestionKind::List:
+      if (std::trunc(value) != value || value < Question->Low || value > Question->High) {
+        return AnswerFault::BadValue;
+      }
+      SetAnswerValue(*Question, answers_, static_cast<int32_t>(value));
+      return AnswerFault::None;
+    case QuestionKind::Choice:
+      return AnswerFault::BadValue;
+    case QuestionKind::Text:
+      break;
+  }
+  std::string& text = AnswerText(*Question, answers_);
+  if (Question->Field.Text != &TAnswers::Salary) {
+    text = written;
+    return AnswerFault::None;
+  }
+  // The whole part in decimal, as a salary would be typed without its pence: up to 309
+  // digits for the largest double, which the salary's reading then finds unusable.
+  char digits[320];
+  text.assign(digits, std::to_chars(digits, digits + sizeof digits, std::trunc(value),
+                                    std::chars_format::fixed)
+                          .ptr);
+  return AnswerFault::None;
 }
 
 std::string Accepted(const TQuestion& question) {

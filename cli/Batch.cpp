@@ -119,7 +119,8 @@ struct TBatchScorer::TParser {
 TBatchScorer::TBatchScorer() : parser_(std::make_unique<TParser>()) {}
 TBatchScorer::~TBatchScorer() = default;
 
-bool TBatchScorer::ReadLine(std::string_view line, TAnswers& answers, std::string& error) {
+bool TBatchScorer::ReadLine(std::string_view line, size_t readable, TAnswers& answers,
+                            std::string& error) {
   if (line.find_first_not_of(" \t\r") == std::string_view::npos) {
     error = "empty line";
     return false;
@@ -138,14 +139,16 @@ bool TBatchScorer::ReadLine(std::string_view line, TAnswers& answers, std::strin
     error = "line longer than " + std::to_string(kBatchMaxLine) + " bytes";
     return false;
   }
-  char* const copy = parser_->line.data();
-  std::memcpy(copy, line.data(), line.size());
-  std::memset(copy + line.size(), 0, simdjson::SIMDJSON_PADDING);
+  // The parser reads up to SIMDJSON_PADDING bytes past the end, whatever they hold.
+  const char* text = line.data();
+  if (readable < line.size() + simdjson::SIMDJSON_PADDING) {
+    std::memcpy(parser_->line.data(), line.data(), line.size());
+    text = parser_->line.data();
+    readable = parser_->line.size();
+  }
   ondemand::document document;
   ondemand::object object;
-  simdjson::error_code code =
-      parser_->json.iterate(copy, line.size(), line.size() + simdjson::SIMDJSON_PADDING)
-          .get(document);
+  simdjson::error_code code = parser_->json.iterate(text, line.size(), readable).get(document);
   if (code == simdjson::SUCCESS) {
     code = document.get_object().get(object);
   }
@@ -159,10 +162,10 @@ bool TBatchScorer::ReadLine(std::string_view line, TAnswers& answers, std::strin
     return false;
   }
   TAnswerReader reader(answers);
-  // Puts text for key; shown is the value as the line wrote it, for the message.
-  const auto put = [&](std::string_view key, std::string_view text, std::string_view shown) {
-    const TQuestion* question = nullptr;
-    switch (reader.Put(std::string(key), std::string(text), question)) {
+  // What a fault of the reader means; shown is the value as the line wrote it.
+  const auto fault = [&](AnswerFault what, const TQuestion* question, std::string_view key,
+                         std::string_view shown) {
+    switch (what) {
       case AnswerFault::None:
         return true;
       case AnswerFault::UnknownKey:
@@ -188,13 +191,15 @@ bool TBatchScorer::ReadLine(std::string_view line, TAnswers& answers, std::strin
       error = NotJson(code);
       return false;
     }
+    const TQuestion* question = nullptr;
     if (type == ondemand::json_type::string) {
       std::string_view text;
       if ((code = value.get_string().get(text)) != simdjson::SUCCESS) {
         error = NotJson(code);
         return false;
       }
-      if (!put(key, text, text)) {
+      const AnswerFault put = reader.Put(key, text, question);
+      if (!fault(put, question, key, text)) {
         return false;
       }
       continue;
@@ -207,8 +212,7 @@ bool TBatchScorer::ReadLine(std::string_view line, TAnswers& answers, std::strin
     written = written.substr(0, written.find_last_not_of(" \t\r\n") + 1);
     double number = 0;
     if (!NumberValue(value, written, number, code)) {
-      const TQuestion* question = FindQuestion(std::string(key));
-      error = question == nullptr
+      error = FindQuestion(key) == nullptr
                   ? "unknown key " + Quote(key) + "; keys: " + KeyList()
                   : "number " + Quote(written) + " for " + Quote(key) + " is too large";
       return false;
@@ -217,33 +221,15 @@ bool TBatchScorer::ReadLine(std::string_view line, TAnswers& answers, std::strin
       error = NotJson(code);
       return false;
     }
-    // How a number answers: see --help. A whole number in range for the questions that
-    // take one, however written; the salary by its value, its whole part; the rest as
-    // written (a choice then refuses it).
-    char digits[400];
-    const auto print = [&](auto... number) {
-      return std::string_view(
-          digits, static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, number...).ptr -
-                                      digits));
-    };
-    std::string_view text = written;
-    const TQuestion* question = FindQuestion(std::string(key));
-    const bool whole = question != nullptr && (question->Kind == QuestionKind::Slider ||
-                                               question->Kind == QuestionKind::List);
-    if (whole && std::trunc(number) == number && number >= question->Low &&
-        number <= question->High) {
-      text = print(static_cast<int32_t>(number));
-    } else if (question != nullptr && question->Field.Text == &TAnswers::Salary) {
-      text = print(std::trunc(number), std::chars_format::fixed);
-    }
-    if (!put(key, text, written)) {
+    const AnswerFault put = reader.PutNumber(key, number, written, question);
+    if (!fault(put, question, key, written)) {
       return false;
     }
   }
   // The object must end the line: what follows it is no part of it.
   if (const auto more = document.current_location(); more.error() == simdjson::SUCCESS) {
     error = "not JSON: more follows the object at byte " +
-            std::to_string(more.value_unsafe() - copy + 1);
+            std::to_string(more.value_unsafe() - text + 1);
     return false;
   }
   return true;
@@ -287,9 +273,14 @@ void AppendLineError(std::string& out, uint64_t number, const std::string& messa
 }
 
 bool TBatchScorer::ScoreLine(std::string_view line, uint64_t number, std::string& out) {
+  return ScoreLine(line, line.size(), number, out);
+}
+
+bool TBatchScorer::ScoreLine(std::string_view line, size_t readable, uint64_t number,
+                             std::string& out) {
   TAnswers answers;
   std::string error;
-  if (!ReadLine(line, answers, error)) {
+  if (!ReadLine(line, readable, answers, error)) {
     AppendLineError(out, number, error);
     return false;
   }
@@ -319,19 +310,34 @@ bool TBatchScorer::ScoreLine(std::string_view line, uint64_t number, std::string
 
 namespace {
 
-// A run of whole lines on its way from the reader through a worker to the writer.
+// Past this many bytes a block is handed on at the next line end.
+constexpr size_t kBlockBytes = size_t{1} << 20;
+// What one read asks for.
+constexpr size_t kReadBytes = size_t{1} << 16;
+// A block's text: whole lines short of kBlockBytes, the line being read (one byte more
+// than the longest kept, for the CR of a CR LF), one read, and what the parser may read
+// past a line's end.
+constexpr size_t kBlockCapacity =
+    kBlockBytes + kBatchMaxLine + 1 + kReadBytes + simdjson::SIMDJSON_PADDING;
+
+// A run of whole lines on its way from the reader through a worker to the writer. The
+// lines stay where they were read: [Begin, End) of text, without their line ends.
 struct Block {
+  struct Line {
+    uint32_t Begin;
+    uint32_t End;
+  };
+  static constexpr uint32_t kOverlong = UINT32_MAX;  // a Begin: refused for its length
+
   uint64_t seq = 0;
   uint64_t firstLine = 0;
-  std::string text;
-  std::vector<size_t> ends;      // where each line ends in text
-  std::vector<size_t> overlong;  // lines refused for their length (their text is dropped)
+  // Not value-initialised: only the pages the input reaches are touched.
+  std::unique_ptr<char[]> text{new char[kBlockCapacity]};
+  size_t size = 0;
+  std::vector<Line> lines;
   std::string out;
   bool bad = false;
 };
-
-// Past this many bytes a block is handed on at the next line end.
-constexpr size_t kBlockBytes = size_t{1} << 20;
 
 std::string SystemError(const char* what) {
   return std::string("solvara-report: ") + what + ": " + std::strerror(errno) + "\n";
@@ -363,6 +369,9 @@ class Pipeline {
     blocks_.resize(2 * workers_ + 2);
     done_.assign(blocks_.size(), nullptr);
     for (Block& block : blocks_) {
+      // Once, so that the blocks' memory is taken at the start and then only reused.
+      block.lines.reserve(options_.BlockLines);
+      block.out.reserve(std::min(options_.BlockLines * size_t{320}, kBlockBytes * 2));
       free_.push_back(&block);
     }
   }
@@ -406,6 +415,8 @@ class Pipeline {
     }
     Block* block = free_.front();
     free_.pop_front();
+    block->size = 0;
+    block->lines.clear();
     return block;
   }
 
@@ -419,34 +430,27 @@ class Pipeline {
   }
 
   void Read() {
-    std::vector<char> buffer(size_t{1} << 18);
-    Block* block = nullptr;
-    size_t lineStart = 0;
-    bool skipping = false;  // inside a line too long to keep
-    uint64_t line = 1;
-    // The line end (LF, or CR LF) is no part of the line, nor of its length.
-    const auto endLine = [&](bool newline) {
-      if (!skipping && newline && block->text.size() > lineStart && block->text.back() == '\r') {
-        block->text.pop_back();
-      }
-      if (!skipping && block->text.size() - lineStart > kBatchMaxLine) {
-        block->text.resize(lineStart);
+    Block* block = TakeFree();
+    if (block == nullptr) {
+      return;
+    }
+    uint64_t number = 1;  // of the line being read
+    block->firstLine = number;
+    size_t lineStart = 0;   // where the line being read begins in the block
+    size_t scanned = 0;     // up to where the block has been searched for line ends
+    bool skipping = false;  // inside a line too long to keep: its bytes are dropped
+    // Ends the line being read at end, its line end (if any) excluded.
+    const auto endLine = [&](size_t end) {
+      if (!skipping && end - lineStart > kBatchMaxLine) {
         skipping = true;
       }
-      if (skipping) {
-        block->overlong.push_back(block->ends.size());
-      }
-      block->ends.push_back(block->text.size());
-      lineStart = block->text.size();
+      block->lines.push_back({skipping ? Block::kOverlong : static_cast<uint32_t>(lineStart),
+                              static_cast<uint32_t>(end)});
       skipping = false;
-      ++line;
-      if (block->ends.size() >= options_.BlockLines || block->text.size() >= kBlockBytes) {
-        Hand(block);
-        block = nullptr;
-      }
+      ++number;
     };
     for (;;) {
-      const ssize_t n = ::read(in_, buffer.data(), buffer.size());
+      const ssize_t n = ::read(in_, block->text.get() + block->size, kReadBytes);
       if (n < 0 && errno == EINTR) {
         continue;
       }
@@ -456,41 +460,42 @@ class Pipeline {
       if (n == 0) {
         break;
       }
-      for (const char *p = buffer.data(), *end = p + n; p < end;) {
-        if (block == nullptr) {
-          if ((block = TakeFree()) == nullptr) {
+      block->size += static_cast<size_t>(n);
+      for (;;) {
+        char* const text = block->text.get();
+        const auto* newline =
+            static_cast<const char*>(std::memchr(text + scanned, '\n', block->size - scanned));
+        if (newline == nullptr) {
+          // One byte more than the longest line may be the CR of a CR LF.
+          skipping |= block->size - lineStart > kBatchMaxLine + 1;
+          scanned = block->size = skipping ? lineStart : block->size;
+          break;
+        }
+        const size_t end = static_cast<size_t>(newline - text);
+        endLine(end > lineStart && text[end - 1] == '\r' ? end - 1 : end);
+        lineStart = scanned = end + 1;
+        if (block->lines.size() >= options_.BlockLines || lineStart >= kBlockBytes) {
+          Block* next = TakeFree();
+          if (next == nullptr) {
             return;
           }
-          block->text.clear();
-          block->text.reserve(kBlockBytes + kBatchMaxLine);
-          block->ends.clear();
-          block->overlong.clear();
-          block->firstLine = line;
-          lineStart = 0;
-        }
-        const auto* newline = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
-        const char* stop = newline != nullptr ? newline : end;
-        if (!skipping) {
-          block->text.append(p, stop);
-          // One byte more may be the CR of a CR LF.
-          if (block->text.size() - lineStart > kBatchMaxLine + 1) {
-            block->text.resize(lineStart);
-            skipping = true;
-          }
-        }
-        p = stop;
-        if (newline != nullptr) {
-          ++p;
-          endLine(true);
+          // The rest of the read begins the next block.
+          next->size = block->size - lineStart;
+          std::memcpy(next->text.get(), text + lineStart, next->size);
+          next->firstLine = number;
+          block->size = lineStart;
+          Hand(block);
+          block = next;
+          lineStart = scanned = 0;
         }
       }
     }
-    if (block != nullptr && (block->text.size() > lineStart || skipping)) {
-      endLine(false);  // a last line without its line end
+    if (block->size > lineStart || skipping) {
+      endLine(block->size);  // a last line without its line end
     }
-    if (block != nullptr && !block->ends.empty()) {
+    if (!block->lines.empty()) {
       Hand(block);
-    } else if (block != nullptr) {
+    } else {
       std::lock_guard<std::mutex> lock(mutex_);
       free_.push_back(block);
     }
@@ -510,26 +515,24 @@ class Pipeline {
         work_.pop_front();
       }
       block->out.clear();
-      block->out.reserve(block->text.size() + 256 * block->ends.size());
       block->bad = false;
-      size_t start = 0;
-      auto overlong = block->overlong.begin();
-      for (size_t k = 0; k < block->ends.size(); ++k) {
+      for (size_t k = 0; k < block->lines.size(); ++k) {
         const uint64_t number = block->firstLine + k;
-        if (overlong != block->overlong.end() && *overlong == k) {
+        const Block::Line line = block->lines[k];
+        if (line.Begin == Block::kOverlong) {
           AppendLineError(block->out, number,
                           "line longer than " + std::to_string(kBatchMaxLine) + " bytes");
           block->bad = true;
-          ++overlong;
-        } else {
-          std::string_view line(block->text.data() + start, block->ends[k] - start);
-          // A byte-order mark is the input's, at its very start, and no line's.
-          if (number == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") {
-            line.remove_prefix(3);
-          }
-          block->bad |= !scorer.ScoreLine(line, number, block->out);
+          continue;
         }
-        start = block->ends[k];
+        std::string_view text(block->text.get() + line.Begin, line.End - line.Begin);
+        // A byte-order mark is the input's, at its very start, and no line's.
+        if (number == 1 && text.substr(0, 3) == "\xEF\xBB\xBF") {
+          text.remove_prefix(3);
+        }
+        const size_t readable =
+            kBlockCapacity - static_cast<size_t>(text.data() - block->text.get());
+        block->bad |= !scorer.ScoreLine(text, readable, number, block->out);
       }
       {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -572,7 +575,7 @@ class Pipeline {
         return Fail(SystemError("cannot write standard output"));
       }
       anyBad_ |= block->bad;
-      lines += block->ends.size();
+      lines += block->lines.size();
       {
         std::lock_guard<std::mutex> lock(mutex_);
         free_.push_back(block);

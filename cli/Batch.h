@@ -30,11 +30,14 @@ class TBatchScorer {
   // {"line": number, "error": "..."}. The whole line must be one JSON object: a byte-order
   // mark is the input's to strip, never a line's.
   bool ScoreLine(std::string_view line, uint64_t number, std::string& out);
+  // The same for a line whose memory may be read up to line.data() + readable: with
+  // enough room past its end for the parser's reading ahead, the line is not copied.
+  bool ScoreLine(std::string_view line, size_t readable, uint64_t number, std::string& out);
 
  private:
   struct TParser;
   // Reads the line into answers; false with the message in error when it is bad.
-  bool ReadLine(std::string_view line, TAnswers& answers, std::string& error);
+  bool ReadLine(std::string_view line, size_t readable, TAnswers& answers, std::string& error);
 
   TCCScore card_;
   std::vector<std::string> names_;

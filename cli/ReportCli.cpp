@@ -8,8 +8,8 @@
 
 #include "SolvaraConfig.h"
 #include "cli/Answers.h"
-#include "report/Explain.h"
 #include "questionnaire/AnswerCoding.h"
+#include "report/Explain.h"
 #include "report/ReportText.h"
 #include "scoring/BCCScoreU.h"
 

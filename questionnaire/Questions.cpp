@@ -177,7 +177,7 @@ const std::vector<TQuestion>& Questions() {
   return questions;
 }
 
-const TQuestion* FindQuestion(const std::string& key) {
+const TQuestion* FindQuestion(std::string_view key) {
   // Looked up for every answer of every applicant of a batch: the keys' lengths are
   // worked out once.
   static const std::vector<std::string_view> keys = [] {
@@ -203,7 +203,7 @@ const TQuestion& QuestionFor(const std::string& key) {
   return *question;
 }
 
-const TChoice* FindChoice(const TQuestion& question, const std::string& word) {
+const TChoice* FindChoice(const TQuestion& question, std::string_view word) {
   for (const TChoice& choice : question.Choices) {
     if (word == choice.Word) {
       return &choice;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace solvara {
@@ -96,12 +97,12 @@ struct TQuestion {
 const std::vector<TQuestion>& Questions();
 
 // The question with this key, or null.
-const TQuestion* FindQuestion(const std::string& key);
+const TQuestion* FindQuestion(std::string_view key);
 // The same for a key known to be there, such as one written in the program.
 const TQuestion& QuestionFor(const std::string& key);
 
 // The choice with this command-line word or this value, or null.
-const TChoice* FindChoice(const TQuestion& question, const std::string& word);
+const TChoice* FindChoice(const TQuestion& question, std::string_view word);
 const TChoice* ChoiceFor(const TQuestion& question, int32_t value);
 
 // The answer to a question in a record: the number of a Slider, Choice or List question
