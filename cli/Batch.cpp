@@ -112,8 +112,9 @@ bool NumberValue(ondemand::value& value, std::string_view written, double& numbe
 
 struct TBatchScorer::TParser {
   ondemand::parser json;
-  // The line's copy with the zero padding the parser reads past its end.
-  std::vector<char> line = std::vector<char>(kBatchMaxLine + simdjson::SIMDJSON_PADDING);
+  // A line's copy, where it cannot be read in place: a line end after it, and room for
+  // what the parser reads past that.
+  std::vector<char> line = std::vector<char>(kBatchMaxLine + 1 + simdjson::SIMDJSON_PADDING);
 };
 
 TBatchScorer::TBatchScorer() : parser_(std::make_unique<TParser>()) {}
@@ -125,12 +126,6 @@ bool TBatchScorer::ReadLine(std::string_view line, size_t readable, TAnswers& an
     error = "empty line";
     return false;
   }
-  // A NUL ends the text for many a reader of the line: all of the line counts here.
-  if (const void* nul = std::memchr(line.data(), '\0', line.size())) {
-    error = "not JSON: a NUL byte at byte " +
-            std::to_string(static_cast<const char*>(nul) - line.data() + 1);
-    return false;
-  }
   if (line.size() >= 3 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     error = "not JSON: a byte-order mark, which only the start of the input may have";
     return false;
@@ -139,10 +134,15 @@ bool TBatchScorer::ReadLine(std::string_view line, size_t readable, TAnswers& an
     error = "line longer than " + std::to_string(kBatchMaxLine) + " bytes";
     return false;
   }
-  // The parser reads up to SIMDJSON_PADDING bytes past the end, whatever they hold.
+  // The parser reads up to SIMDJSON_PADDING bytes past the end. What they hold does not
+  // change whether a line is read, but the byte right after it can change which fault a
+  // bad line is told: a line end there, always, so that a line reads alike wherever it
+  // stands. In a block it mostly is one already.
   const char* text = line.data();
-  if (readable < line.size() + simdjson::SIMDJSON_PADDING) {
+  if (readable < line.size() + simdjson::SIMDJSON_PADDING ||
+      (text[line.size()] != '\n' && text[line.size()] != '\r')) {
     std::memcpy(parser_->line.data(), line.data(), line.size());
+    parser_->line[line.size()] = '\n';
     text = parser_->line.data();
     readable = parser_->line.size();
   }
@@ -281,6 +281,12 @@ bool TBatchScorer::ScoreLine(std::string_view line, size_t readable, uint64_t nu
   TAnswers answers;
   std::string error;
   if (!ReadLine(line, readable, answers, error)) {
+    // A NUL ends the text for many a reader of the line, so it is what a line holding
+    // one is told, whatever else is wrong. No line holding one is read without fault.
+    if (const void* nul = std::memchr(line.data(), '\0', line.size())) {
+      error = "not JSON: a NUL byte at byte " +
+              std::to_string(static_cast<const char*>(nul) - line.data() + 1);
+    }
     AppendLineError(out, number, error);
     return false;
   }

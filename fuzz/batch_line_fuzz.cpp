@@ -18,6 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool scored = scorer.ScoreLine(line, 42, out);
   FUZZ_CHECK(out.compare(0, 5, "kept\n") == 0);
   FUZZ_CHECK(out.find('\n', 5) == out.size() - 1);
+  // Read in place, as in a block, with whatever follows its line end: the same outcome.
+  std::string block = std::string(line) + (size % 2 ? "\r" : "\n") + std::string(64, '}');
+  std::string inPlace = "kept\n";
+  FUZZ_CHECK(scorer.ScoreLine(std::string_view(block.data(), size), block.size(), 42, inPlace) ==
+             scored);
+  FUZZ_CHECK(inPlace == out);
   const nlohmann::json result = nlohmann::json::parse(out.substr(5), nullptr, false);
   FUZZ_CHECK(result.is_object());
   const bool nul = line.find('\0') != std::string_view::npos;

@@ -1,7 +1,9 @@
 #include "questionnaire/Questions.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <string_view>
 #include <type_traits>
@@ -178,18 +180,19 @@ const std::vector<TQuestion>& Questions() {
 }
 
 const TQuestion* FindQuestion(std::string_view key) {
-  // Looked up for every answer of every applicant of a batch: the keys' lengths are
-  // worked out once.
-  static const std::vector<std::string_view> keys = [] {
-    std::vector<std::string_view> list;
+  // Looked up for every answer of every applicant of a batch: the keys are grouped by
+  // their length once, and few share one.
+  static constexpr size_t kLongest = 32;
+  static const std::array<std::vector<const TQuestion*>, kLongest + 1> byLength = [] {
+    std::array<std::vector<const TQuestion*>, kLongest + 1> groups;
     for (const TQuestion& question : Questions()) {
-      list.emplace_back(question.Key);
+      groups[std::min(std::strlen(question.Key), kLongest)].push_back(&question);
     }
-    return list;
+    return groups;
   }();
-  for (size_t k = 0; k < keys.size(); ++k) {
-    if (keys[k] == key) {
-      return &Questions()[k];
+  for (const TQuestion* question : byLength[std::min(key.size(), kLongest)]) {
+    if (key == question->Key) {
+      return question;
     }
   }
   return nullptr;
