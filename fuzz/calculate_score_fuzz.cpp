@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "scoring/BCCScoreU.h"
+#include "scoring/TextU.h"
 
 #define FUZZ_CHECK(ok) ((ok) ? void() : (std::fprintf(stderr, "failed: %s\n", #ok), std::abort()))
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "scoring/ScoreU.h"
+#include "scoring/TextU.h"
 
 namespace solvara {
 

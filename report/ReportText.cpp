@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "scoring/ScoreU.h"
+#include "scoring/TextU.h"
 
 namespace solvara {
 

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "scoring/BCCScoreU.h"
+#include "scoring/TextU.h"
 
 namespace solvara {
 namespace {
