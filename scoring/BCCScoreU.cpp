@@ -275,6 +275,10 @@ TCCScore::TCCScore() {
 }
 
 int32_t TCCScore::CreditLimit(int32_t MonthlyNetIncome) const {
+  return CreditLimitFor(TotalScore, MonthlyNetIncome);
+}
+
+int32_t TCCScore::CreditLimitFor(int32_t TotalScore, int32_t MonthlyNetIncome) {
   if (MonthlyNetIncome < 0 || TotalScore < 821) {
     return 0;
   }
