@@ -80,6 +80,29 @@ struct TAnswerField {
   std::string TAnswers::*Text;
 };
 
+// How a person can change an answer. Fixed: a fact of the person or of their past,
+// which no advice may ask to change. WithTime: it grows by one a year, and by nothing
+// else. ByActing: something the person can do, with the effort it takes.
+enum class ChangeKind { Fixed, WithTime, ByActing };
+enum class Effort { None, Easy, Major };
+
+// Which new answers a move may give, besides that it must differ from the answer given.
+enum class MoveRule {
+  AnyOther,   // any answer the question allows
+  OnlyLater,  // a choice later in the list: a count that only grows (no answer counts as the first)
+  OnlyTo,     // the one choice OnlyTo
+  TakeUp,     // an occupation the person can take up at their age (OccupationFromAge)
+};
+
+struct TChangeRule {
+  ChangeKind Kind;
+  Effort Cost;
+  MoveRule Moves;
+  int32_t OnlyTo;
+  const char* Restarts;     // the key of a years question that starts again at 0 with a move
+  const char* RestartNote;  // that in words
+};
+
 struct TQuestion {
   const char* Key;
   QuestionKind Kind;
@@ -91,6 +114,7 @@ struct TQuestion {
   const char* OpeningText;       // Slider: the value's text at first, where not its words
   TScale Scale;                  // Slider
   TAnswerField Field;
+  TChangeRule Change;
 };
 
 // Every question, in the order of the pages and of TAnswers.
@@ -135,5 +159,30 @@ const std::vector<std::string>& OccupationTexts();
 const char* OccupationCode(int32_t occupation);
 // Whether the years-in-job question applies to the occupation entry (-1: none chosen).
 bool YearsInJobEnabled(int32_t occupation);
+
+// The age from which a person can take up an occupation entry by choosing to, or
+// kNeverTakenUp: illness, unemployment, keeping house and study are circumstances, not
+// advice, and professions, posts, businesses, private means and work that selects its
+// people are not had for the asking. Retirement comes from kEarliestRetirement.
+constexpr int32_t kNeverTakenUp = -1;
+constexpr int32_t kEarliestRetirement = 55;
+int32_t OccupationFromAge(int32_t occupation);
+
+// A new answer to one question: the number of a Slider, Choice or List question, or the
+// text of a Text question.
+struct TAnswerValue {
+  int32_t Value = 0;
+  std::string Text;
+};
+
+// Whether the person can give the question the answer `to` by acting, from the answers
+// as they stand: the question changes by acting, `to` differs from its answer and the
+// question's MoveRule allows it.
+bool MovePossible(const TQuestion& question, const TAnswers& answers, const TAnswerValue& to);
+// Gives the answer and what comes with it: the years question it restarts goes to 0.
+void ApplyMove(const TQuestion& question, TAnswers& answers, const TAnswerValue& to);
+// The answers some years from now, nothing else changed: every WithTime question
+// advanced by years, each held to its range.
+TAnswers AfterYears(const TAnswers& answers, int32_t years);
 
 }  // namespace solvara
