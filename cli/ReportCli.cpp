@@ -22,6 +22,7 @@ const char* const kProgram = "solvara-report";
 const char* const kUsage =
     "Usage: solvara-report [--shown | --codes] [KEY=VALUE ...]\n"
     "   or: solvara-report --explain [--json] [KEY=VALUE ...]\n"
+    "   or: solvara-report --explain-unconstrained [--json] [KEY=VALUE ...]\n"
     "   or: solvara-report --batch < APPLICANTS.jsonl\n"
     "   or: solvara-report --score [--income N] NAME=VALUE ...\n"
     "\n"
@@ -38,13 +39,30 @@ const char* const kUsage =
     "score; one row for each coded answer with its question, the answer in the\n"
     "questionnaire's words, the scorecard characteristic, the coded value, the band it\n"
     "fell in and its points; the total, the cut-off and the margin. Then what costs the\n"
-    "most: each answer that scores below the best answer its question allows, with the\n"
-    "points it costs. When declined, the nearest way to acceptance: the fewest changes\n"
-    "of answers that reach the cut-off, found by scoring whole sets of answers, the age\n"
-    "left as it is, each change with what it gains (or that no changes reach it). Of\n"
-    "the sets with the fewest changes the one scoring highest is shown, then the one\n"
-    "whose questions come first; a question's answer is the first of those that score\n"
-    "best. With --json, the same as one JSON object.\n"
+    "most: each answer that scores below the best its question allows, with the points\n"
+    "it costs and how it can change: \"cannot change\" (the age today, the marital\n"
+    "status, missed payments, defaults and County Court Judgements: facts of the person\n"
+    "or of their past), \"with time\" (the years at the address and in the job, and the\n"
+    "age, grow by one a year; with the years it takes), \"easy\" (a home telephone, a\n"
+    "card or an account taken out or given up, an account settled, registering on the\n"
+    "electoral roll) or \"major\" (moving home, changing job; the years at the address\n"
+    "or in the job then start again). Settled accounts only grow. A new job is one\n"
+    "anyone can take up (no profession, post, business, private means or selection);\n"
+    "retirement from 55; illness, unemployment, keeping house and study are never\n"
+    "advised. When declined, the ways forward: up to three sets of changes the person\n"
+    "can make that reach the cut-off, the fewest changes first, then the fewest major\n"
+    "ones, then the highest total, no set holding another's questions; and the fewest\n"
+    "years after which time alone reaches it. Where neither does, it says so and lists\n"
+    "what stands in the way: the answers no action changes and their points. With\n"
+    "--json, the same as one JSON object.\n"
+    "\n"
+    "With --explain-unconstrained, for analysts of the scorecard: the same ledger, what\n"
+    "each answer costs against the best answer on the card, and the nearest way to\n"
+    "acceptance when declined: the fewest changes of any answers but the age that reach\n"
+    "the cut-off, whether a person could make them or not, found by scoring whole sets\n"
+    "of answers, each change with what it gains (or that no changes reach it). Of the\n"
+    "sets with the fewest changes the one scoring highest is shown, then the one whose\n"
+    "questions come first; a question's answer is the first of those that score best.\n"
     "\n"
     "With --batch, reads applicants from standard input as JSON Lines: one object a\n"
     "line, with the keys below and strings or numbers as values, such as\n"
@@ -120,9 +138,13 @@ std::string HelpText() {
       "\nOptions:\n"
       "  --shown       print the shown form of the report (one line, no line end)\n"
       "  --codes       print the names and values lists and the monthly income\n"
-      "  --explain     print the points ledger, what costs the most and the nearest way\n"
-      "                to acceptance instead of the report\n"
-      "  --json        with --explain: print the explanation as one JSON object\n"
+      "  --explain     print the points ledger, what costs the most and the ways forward\n"
+      "                a person can take instead of the report\n"
+      "  --explain-unconstrained\n"
+      "                the same with the nearest way to acceptance by any changes of\n"
+      "                answers but the age, for analysts of the scorecard\n"
+      "  --json        with --explain or --explain-unconstrained: print the\n"
+      "                explanation as one JSON object\n"
       "  --batch       score applicants read as JSON Lines from standard input\n"
       "  --score       score NAME=VALUE entries directly and print JSON\n"
       "  --income N    the monthly income for the credit limit of --score\n"
@@ -172,6 +194,7 @@ struct Options {
   bool codes = false;
   bool score = false;
   bool explain = false;
+  bool unconstrained = false;
   bool json = false;
   bool batch = false;
   std::optional<int32_t> income;
@@ -180,20 +203,22 @@ struct Options {
 
 std::optional<CliOutcome> ParseOptions(const std::vector<std::string>& args, Options& options) {
   const char* const known =
-      "--shown, --codes, --explain, --json, --batch, --score, --income N, --help, --version";
+      "--shown, --codes, --explain, --explain-unconstrained, --json, --batch, --score, --income "
+      "N, --help, --version";
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg.empty() || arg[0] != '-') {
       options.pairs.push_back(arg);
       continue;
     }
-    bool* flag = arg == "--shown"     ? &options.shown
-                 : arg == "--codes"   ? &options.codes
-                 : arg == "--score"   ? &options.score
-                 : arg == "--explain" ? &options.explain
-                 : arg == "--json"    ? &options.json
-                 : arg == "--batch"   ? &options.batch
-                                      : nullptr;
+    bool* flag = arg == "--shown"                   ? &options.shown
+                 : arg == "--codes"                 ? &options.codes
+                 : arg == "--score"                 ? &options.score
+                 : arg == "--explain"               ? &options.explain
+                 : arg == "--explain-unconstrained" ? &options.unconstrained
+                 : arg == "--json"                  ? &options.json
+                 : arg == "--batch"                 ? &options.batch
+                                                    : nullptr;
     if (flag != nullptr) {
       if (*flag) {
         return Failure("option " + Quoted(arg) + " given twice; options: " + known);
@@ -220,13 +245,16 @@ std::optional<CliOutcome> ParseOptions(const std::vector<std::string>& args, Opt
     }
     return Failure("unknown option " + Quoted(arg) + "; options: " + known);
   }
-  if (options.shown + options.codes + options.score + options.explain + options.batch > 1) {
+  if (options.shown + options.codes + options.score + options.explain + options.unconstrained +
+          options.batch >
+      1) {
     return Failure(
-        "options \"--shown\", \"--codes\", \"--explain\", \"--batch\" and \"--score\" exclude "
-        "one another");
+        "options \"--shown\", \"--codes\", \"--explain\", \"--explain-unconstrained\", "
+        "\"--batch\" and \"--score\" exclude one another");
   }
-  if (options.json && !options.explain) {
-    return Failure("option \"--json\" is accepted only with \"--explain\"");
+  if (options.json && !options.explain && !options.unconstrained) {
+    return Failure(
+        "option \"--json\" is accepted only with \"--explain\" or \"--explain-unconstrained\"");
   }
   if (options.batch && !options.pairs.empty()) {
     return Failure("argument " + Quoted(options.pairs[0]) +
@@ -301,8 +329,9 @@ CliOutcome Report(const Options& options) {
   }
 
   CliOutcome outcome;
-  if (options.explain) {
-    const TExplanation explanation = Explain(answers, TCCScore());
+  if (options.explain || options.unconstrained) {
+    const TExplanation explanation =
+        options.explain ? Explain(answers, TCCScore()) : ExplainUnconstrained(answers, TCCScore());
     outcome.out = options.json ? ExplanationJson(explanation) : ExplanationText(explanation);
     return outcome;
   }

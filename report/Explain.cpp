@@ -1,8 +1,8 @@
 #include "report/Explain.h"
 
 #include <algorithm>
-#include <nlohmann/json.hpp>
 #include <numeric>
+#include <optional>
 
 #include "questionnaire/AnswerCoding.h"
 #include "report/ReportText.h"
@@ -16,15 +16,9 @@ const char* const kAnswered = "(answered)";
 // What a change puts into a text question: any text that is not blank.
 const char* const kSomeText = "answered";
 
-// An answer a question can be given: a number (position, choice value or entry) or,
-// for a text question, a text.
-struct Candidate {
-  int32_t value;
-  std::string text;
-};
-
-std::vector<Candidate> CandidatesOf(const TQuestion& question) {
-  std::vector<Candidate> list;
+// Every answer a question can be given; a text question's are no text and some text.
+std::vector<TAnswerValue> AnswersOf(const TQuestion& question) {
+  std::vector<TAnswerValue> list;
   switch (question.Kind) {
     case QuestionKind::Slider:
     case QuestionKind::List:
@@ -44,16 +38,17 @@ std::vector<Candidate> CandidatesOf(const TQuestion& question) {
   return list;
 }
 
-bool Holds(const TQuestion& question, const TAnswers& answers, const Candidate& candidate) {
-  return question.Kind == QuestionKind::Text ? AnswerText(question, answers) == candidate.text
-                                             : AnswerValue(question, answers) == candidate.value;
+bool Holds(const TQuestion& question, const TAnswers& answers, const TAnswerValue& candidate) {
+  return question.Kind == QuestionKind::Text ? AnswerText(question, answers) == candidate.Text
+                                             : AnswerValue(question, answers) == candidate.Value;
 }
 
-void Apply(const TQuestion& question, const Candidate& candidate, TAnswers& answers) {
+// Puts an answer in place and nothing else: the unconstrained search's change.
+void Apply(const TQuestion& question, const TAnswerValue& candidate, TAnswers& answers) {
   if (question.Kind == QuestionKind::Text) {
-    AnswerText(question, answers) = candidate.text;
+    AnswerText(question, answers) = candidate.Text;
   } else {
-    SetAnswerValue(question, answers, candidate.value);
+    SetAnswerValue(question, answers, candidate.Value);
   }
 }
 
@@ -102,7 +97,7 @@ class Rescorer {
 // characteristic. Every other question scores alone, since the card scores each entry
 // against the bands of its own characteristic only.
 std::vector<std::vector<size_t>> Units(const TAnswers& answers,
-                                       const std::vector<std::vector<Candidate>>& candidates,
+                                       const std::vector<std::vector<TAnswerValue>>& candidates,
                                        Rescorer& scorer) {
   const size_t n = Questions().size();
   std::vector<size_t> root(n);
@@ -118,7 +113,7 @@ std::vector<std::vector<size_t>> Units(const TAnswers& answers,
   const std::vector<std::vector<std::string>> before = scorer.EntriesByQuestion(answers);
   std::vector<std::vector<std::string>> coded(n);  // every characteristic a question codes
   for (size_t q = 0; q < n; ++q) {
-    for (const Candidate& candidate : candidates[q]) {
+    for (const TAnswerValue& candidate : candidates[q]) {
       TAnswers changed = answers;
       Apply(Questions()[q], candidate, changed);
       const std::vector<std::vector<std::string>> after = scorer.EntriesByQuestion(changed);
@@ -168,7 +163,7 @@ struct Option {
 
 // For every non-empty subset of a unit (bit k: its k-th question), its best option.
 std::vector<Option> UnitOptions(const std::vector<size_t>& unit, const TAnswers& answers,
-                                const std::vector<std::vector<Candidate>>& candidates,
+                                const std::vector<std::vector<TAnswerValue>>& candidates,
                                 Rescorer& scorer) {
   std::vector<Option> options(size_t{1} << unit.size());
   for (size_t mask = 1; mask < options.size(); ++mask) {
@@ -208,7 +203,7 @@ std::vector<Option> UnitOptions(const std::vector<size_t>& unit, const TAnswers&
 // Applies picks in the questionnaire's order, noting what each adds to those before it.
 std::vector<TAnswerChange> Changes(std::vector<std::pair<size_t, size_t>> picks,
                                    const TAnswers& answers,
-                                   const std::vector<std::vector<Candidate>>& candidates,
+                                   const std::vector<std::vector<TAnswerValue>>& candidates,
                                    Rescorer& scorer) {
   std::sort(picks.begin(), picks.end());
   std::vector<TAnswerChange> changes;
@@ -219,13 +214,18 @@ std::vector<TAnswerChange> Changes(std::vector<std::pair<size_t, size_t>> picks,
     const std::string from = Words(question, changed);
     Apply(question, candidates[q][c], changed);
     const int32_t next = scorer.Total(changed);
-    changes.push_back({&question, from, Words(question, changed), next - total});
+    changes.push_back(
+        {&question, from, Words(question, changed), next - total, 0, "", candidates[q][c]});
     total = next;
   }
   return changes;
 }
 
-void Ledger(TExplanation& explanation, const TAnswers& answers, const TCCScore& Card) {
+// The explanation's ledger: every coded entry with the band it fell in.
+TExplanation LedgerOf(const TAnswers& answers, const TCCScore& Card) {
+  TExplanation explanation;
+  explanation.Base = Card.BaseScore;
+  explanation.CutOff = Card.CutOff;
   std::vector<std::string> names;
   std::vector<std::string> values;
   std::vector<const TQuestion*> sources;
@@ -252,237 +252,416 @@ void Ledger(TExplanation& explanation, const TAnswers& answers, const TCCScore& 
       explanation.Ledger.push_back(row);
     }
   }
+  return explanation;
 }
 
-}  // namespace
+// The units of questions that score together, and for each the best answers of every
+// subset of its questions.
+struct UnitTable {
+  std::vector<std::vector<size_t>> units;
+  std::vector<std::vector<Option>> options;
+  std::vector<size_t> unitOf;
+  std::vector<size_t> bitOf;
 
-TExplanation Explain(const TAnswers& answers, const TCCScore& Card) {
-  TExplanation explanation;
-  explanation.Base = Card.BaseScore;
-  explanation.CutOff = Card.CutOff;
-  Ledger(explanation, answers, Card);
+  const Option& Alone(size_t q) const { return options[unitOf[q]][size_t{1} << bitOf[q]]; }
+};
 
+UnitTable BuildUnits(const TAnswers& answers,
+                     const std::vector<std::vector<TAnswerValue>>& candidates, Rescorer& scorer) {
+  UnitTable table;
+  table.units = Units(answers, candidates, scorer);
+  table.unitOf.resize(Questions().size());
+  table.bitOf.resize(Questions().size());
+  for (size_t u = 0; u < table.units.size(); ++u) {
+    table.options.push_back(UnitOptions(table.units[u], answers, candidates, scorer));
+    for (size_t k = 0; k < table.units[u].size(); ++k) {
+      table.unitOf[table.units[u][k]] = u;
+      table.bitOf[table.units[u][k]] = k;
+    }
+  }
+  return table;
+}
+
+// Every answer of each question other than the one given.
+std::vector<std::vector<TAnswerValue>> OtherAnswers(const TAnswers& answers) {
   const std::vector<TQuestion>& questions = Questions();
-  const size_t age = Rescorer::Index(&QuestionFor("age"));
-  std::vector<std::vector<Candidate>> candidates(questions.size());
+  std::vector<std::vector<TAnswerValue>> candidates(questions.size());
   for (size_t q = 0; q < questions.size(); ++q) {
-    for (Candidate& candidate : CandidatesOf(questions[q])) {
+    for (TAnswerValue& candidate : AnswersOf(questions[q])) {
       if (!Holds(questions[q], answers, candidate)) {
         candidates[q].push_back(std::move(candidate));
       }
     }
   }
-  Rescorer scorer(Card);
-  const int32_t total = scorer.Total(answers);
-  const std::vector<std::vector<size_t>> units = Units(answers, candidates, scorer);
-  std::vector<std::vector<Option>> options;
-  std::vector<size_t> unitOf(questions.size());
-  std::vector<size_t> bitOf(questions.size());
-  for (size_t u = 0; u < units.size(); ++u) {
-    options.push_back(UnitOptions(units[u], answers, candidates, scorer));
-    for (size_t k = 0; k < units[u].size(); ++k) {
-      unitOf[units[u][k]] = u, bitOf[units[u][k]] = k;
+  return candidates;
+}
+
+// The sets of `size` of the questions in `open`, in lexicographic order: at is the
+// current set's positions in open; false once the last has been passed.
+bool NextSet(std::vector<size_t>& at, size_t openCount) {
+  const size_t size = at.size();
+  size_t k = size;
+  while (k > 0 && at[k - 1] == openCount - size + k - 1) {
+    --k;
+  }
+  if (k == 0) {
+    return false;
+  }
+  ++at[k - 1];
+  for (size_t j = k; j < size; ++j) {
+    at[j] = at[j - 1] + 1;
+  }
+  return true;
+}
+
+// The answers with a set of questions at the best answers their units allow together;
+// false where some unit has no such answers.
+bool BestOfSet(const std::vector<size_t>& set, const UnitTable& table, const TAnswers& answers,
+               const std::vector<std::vector<TAnswerValue>>& candidates, TAnswers& changed,
+               std::vector<std::pair<size_t, size_t>>& picks) {
+  std::vector<size_t> unitMask(table.units.size(), 0);
+  for (const size_t q : set) {
+    unitMask[table.unitOf[q]] |= size_t{1} << table.bitOf[q];
+  }
+  changed = answers;
+  picks.clear();
+  for (size_t u = 0; u < table.units.size(); ++u) {
+    if (unitMask[u] == 0) {
+      continue;
+    }
+    const Option& option = table.options[u][unitMask[u]];
+    if (!option.exists) {
+      return false;
+    }
+    for (const auto& [q, c] : option.picks) {
+      Apply(Questions()[q], candidates[q][c], changed);
+      picks.emplace_back(q, c);
     }
   }
-  const auto alone = [&](size_t q) -> const Option& {
-    return options[unitOf[q]][size_t{1} << bitOf[q]];
-  };
+  return true;
+}
 
+// The fewest changes of any answers but the age that reach the cut-off, by sets of
+// growing size, each set scored whole; of one size the highest total wins.
+void NearestChanges(TExplanation& explanation, const TAnswers& answers,
+                    const std::vector<std::vector<TAnswerValue>>& candidates,
+                    const UnitTable& table, Rescorer& scorer) {
+  // A question that scores alone and cannot gain on its own is left out, since leaving
+  // it unchanged never scores less. A question that acts on another stays in, since only
+  // together they may gain.
+  const size_t age = Rescorer::Index(&QuestionFor("age"));
+  std::vector<size_t> open;
+  for (size_t q = 0; q < Questions().size(); ++q) {
+    const Option& alone = table.Alone(q);
+    if (q != age && (table.units[table.unitOf[q]].size() > 1 ||
+                     (alone.exists && alone.total > explanation.Total))) {
+      open.push_back(q);
+    }
+  }
+  TAnswers changed;
+  std::vector<std::pair<size_t, size_t>> picks;
+  for (size_t size = 1; size <= open.size() && !explanation.Reachable; ++size) {
+    std::vector<size_t> at(size);
+    std::iota(at.begin(), at.end(), 0);
+    do {
+      std::vector<size_t> set;
+      for (const size_t k : at) {
+        set.push_back(open[k]);
+      }
+      if (!BestOfSet(set, table, answers, candidates, changed, picks)) {
+        continue;
+      }
+      const int32_t reached = scorer.Total(changed);
+      if (reached >= explanation.CutOff &&
+          (!explanation.Reachable || reached > explanation.NearestTotal)) {
+        explanation.Reachable = true;
+        explanation.NearestTotal = reached;
+        explanation.Nearest = Changes(picks, answers, candidates, scorer);
+      }
+    } while (NextSet(at, open.size()));
+  }
+}
+
+// ---- Ways forward under the question table's change rules ----
+
+// A move a person can make on one question, and the total of the answers with that move
+// alone.
+struct Move {
+  size_t question;
+  TAnswerValue to;
+  int32_t total;
+};
+
+// For every question changed by acting, its best possible move (the first of those that
+// score highest), where it has one.
+std::vector<std::optional<Move>> BestMoves(const TAnswers& answers, Rescorer& scorer) {
+  const std::vector<TQuestion>& questions = Questions();
+  std::vector<std::optional<Move>> best(questions.size());
   for (size_t q = 0; q < questions.size(); ++q) {
-    if (alone(q).exists && alone(q).total > total) {
-      explanation.Costs.push_back(Changes(alone(q).picks, answers, candidates, scorer)[0]);
+    for (TAnswerValue& to : AnswersOf(questions[q])) {
+      if (!MovePossible(questions[q], answers, to)) {
+        continue;
+      }
+      TAnswers changed = answers;
+      ApplyMove(questions[q], changed, to);
+      const int32_t total = scorer.Total(changed);
+      if (!best[q] || total > best[q]->total) {
+        best[q] = Move{q, std::move(to), total};
+      }
+    }
+  }
+  return best;
+}
+
+// What comes with a move, in words, where it changes an answer that counts: years that
+// are coded and not 0 already.
+std::string RestartNote(const TQuestion& question, const TAnswers& before, Rescorer& scorer) {
+  const char* restarts = question.Change.Restarts;
+  if (restarts == nullptr || AnswerValue(QuestionFor(restarts), before) == 0 ||
+      scorer.EntriesByQuestion(before)[Rescorer::Index(&QuestionFor(restarts))].empty()) {
+    return "";
+  }
+  return question.Change.RestartNote;
+}
+
+// Moves made in the questionnaire's order, noting what each adds to those before it.
+TWay WayOf(const std::vector<const Move*>& moves, const TAnswers& answers, Rescorer& scorer) {
+  TWay way;
+  TAnswers changed = answers;
+  int32_t total = scorer.Total(changed);
+  for (const Move* move : moves) {
+    const TQuestion& question = Questions()[move->question];
+    const std::string from = Words(question, changed);
+    const std::string note = RestartNote(question, changed, scorer);
+    ApplyMove(question, changed, move->to);
+    const int32_t next = scorer.Total(changed);
+    way.Changes.push_back(
+        {&question, from, Words(question, changed), next - total, 0, note, move->to});
+    way.Majors += question.Change.Cost == Effort::Major ? 1 : 0;
+    total = next;
+  }
+  way.Total = total;
+  return way;
+}
+
+// A set of moves, one bit for each of the moves that gain.
+struct MoveSet {
+  uint32_t mask;
+  int32_t size;
+  int32_t majors;
+  int32_t total;  // the current total and the moves' gains
+};
+
+// Before in the order of the ways: fewer changes, fewer major ones, a higher total, then
+// the questions that come first (the lowest bits are the first questions).
+bool Better(const MoveSet& a, const MoveSet& b) {
+  if (a.size != b.size) {
+    return a.size < b.size;
+  }
+  if (a.majors != b.majors) {
+    return a.majors < b.majors;
+  }
+  if (a.total != b.total) {
+    return a.total > b.total;
+  }
+  const uint32_t differ = a.mask ^ b.mask;
+  return (a.mask & differ & (~differ + 1)) != 0;  // the lowest differing bit is a's
+}
+
+// Up to three ways by acting now. Each question scores on characteristics of its own,
+// so a set's best answers are its questions' best moves and its total their gains
+// added; every way found is scored whole all the same. A way is a least set: no change
+// can be left out of it, so no way's questions hold another's.
+std::vector<TWay> WaysByActing(const TAnswers& answers,
+                               const std::vector<std::optional<Move>>& best, int32_t total,
+                               int32_t cutOff, Rescorer& scorer) {
+  std::vector<const Move*> gaining;  // in the questionnaire's order
+  for (const std::optional<Move>& move : best) {
+    if (move && move->total > total) {
+      gaining.push_back(&*move);
+    }
+  }
+  std::vector<MoveSet> least;
+  for (uint32_t mask = 1; mask < (uint32_t{1} << gaining.size()); ++mask) {
+    MoveSet set{mask, 0, 0, total};
+    for (size_t k = 0; k < gaining.size(); ++k) {
+      if ((mask >> k & 1) != 0) {
+        ++set.size;
+        set.majors += Questions()[gaining[k]->question].Change.Cost == Effort::Major ? 1 : 0;
+        set.total += gaining[k]->total - total;
+      }
+    }
+    bool needed = set.total >= cutOff;  // every change: without it the set falls short
+    for (size_t k = 0; k < gaining.size() && needed; ++k) {
+      needed = (mask >> k & 1) == 0 || set.total - (gaining[k]->total - total) < cutOff;
+    }
+    if (needed) {
+      least.push_back(set);
+    }
+  }
+  std::sort(least.begin(), least.end(), Better);
+  std::vector<TWay> ways;
+  for (size_t w = 0; w < least.size() && w < 3; ++w) {
+    std::vector<const Move*> moves;
+    for (size_t k = 0; k < gaining.size(); ++k) {
+      if ((least[w].mask >> k & 1) != 0) {
+        moves.push_back(gaining[k]);
+      }
+    }
+    ways.push_back(WayOf(moves, answers, scorer));
+  }
+  return ways;
+}
+
+// How many years until time alone changes nothing more: every WithTime answer at the
+// top of its range.
+int32_t YearsToTheTop(const TAnswers& answers) {
+  int32_t years = 0;
+  for (const TQuestion& question : Questions()) {
+    if (question.Change.Kind == ChangeKind::WithTime) {
+      years = std::max(years, question.High - SliderPosition(question, answers));
+    }
+  }
+  return years;
+}
+
+// The fewest years after which time alone reaches the cut-off, with nothing else changed.
+std::optional<TWay> WaitingWay(const TAnswers& answers, int32_t cutOff, Rescorer& scorer) {
+  for (int32_t years = 1; years <= YearsToTheTop(answers); ++years) {
+    const TAnswers later = AfterYears(answers, years);
+    if (scorer.Total(later) < cutOff) {
+      continue;
+    }
+    TWay way;
+    way.Years = years;
+    TAnswers changed = answers;
+    int32_t total = scorer.Total(changed);
+    // The years in a job count only where there is a job.
+    const std::vector<std::vector<std::string>> coded = scorer.EntriesByQuestion(later);
+    for (const TQuestion& question : Questions()) {
+      if (AnswerValue(question, later) == AnswerValue(question, changed) ||
+          coded[Rescorer::Index(&question)].empty()) {
+        continue;
+      }
+      const std::string from = Words(question, changed);
+      SetAnswerValue(question, changed, AnswerValue(question, later));
+      const int32_t next = scorer.Total(changed);
+      way.Changes.push_back({&question, from, Words(question, changed), next - total, 0, "", {}});
+      total = next;
+    }
+    way.Total = total;
+    return way;
+  }
+  return std::nullopt;
+}
+
+// What each answer costs against the best its question allows, the others as they are:
+// a move the person can make, what time alone brings (and when), or for a fixed answer
+// the best on the card, which is named nowhere.
+std::vector<TAnswerChange> Costs(const TAnswers& answers,
+                                 const std::vector<std::optional<Move>>& best, int32_t total,
+                                 Rescorer& scorer) {
+  std::vector<TAnswerChange> costs;
+  for (size_t q = 0; q < Questions().size(); ++q) {
+    const TQuestion& question = Questions()[q];
+    TAnswerChange cost{&question, Words(question, answers), "", 0, 0, "", {}};
+    TAnswers changed = answers;
+    switch (question.Change.Kind) {
+      case ChangeKind::ByActing:
+        if (best[q]) {
+          cost.Note = RestartNote(question, answers, scorer);
+          ApplyMove(question, changed, best[q]->to);
+          cost.To = Words(question, changed);
+          cost.Points = best[q]->total - total;
+          cost.Answer = best[q]->to;
+        }
+        break;
+      case ChangeKind::WithTime:
+        for (int32_t years = 1; SliderPosition(question, answers) + years <= question.High;
+             ++years) {
+          SetAnswerValue(question, changed, SliderPosition(question, answers) + years);
+          if (const int32_t gain = scorer.Total(changed) - total; gain > cost.Points) {
+            cost.To = Words(question, changed);
+            cost.Points = gain;
+            cost.Years = years;
+          }
+        }
+        break;
+      case ChangeKind::Fixed:
+        for (const TAnswerValue& other : AnswersOf(question)) {
+          changed = answers;
+          Apply(question, other, changed);
+          cost.Points = std::max(cost.Points, scorer.Total(changed) - total);
+        }
+        break;
+    }
+    if (cost.Points > 0) {
+      costs.push_back(std::move(cost));
+    }
+  }
+  std::stable_sort(costs.begin(), costs.end(), [](const TAnswerChange& a, const TAnswerChange& b) {
+    return a.Points > b.Points;
+  });
+  return costs;
+}
+
+// Where no way reaches the cut-off: the answers no action changes that cost points, and
+// what every gaining move reaches together.
+void Obstacles(TExplanation& explanation, const TAnswers& answers,
+               const std::vector<std::optional<Move>>& best, Rescorer& scorer) {
+  for (const TLedgerRow& row : explanation.Ledger) {
+    if (row.Question->Change.Kind != ChangeKind::ByActing && row.Points < 0) {
+      explanation.Obstacles.push_back(row);
+    }
+  }
+  std::stable_sort(explanation.Obstacles.begin(), explanation.Obstacles.end(),
+                   [](const TLedgerRow& a, const TLedgerRow& b) { return a.Points < b.Points; });
+  TAnswers changed = answers;
+  for (const std::optional<Move>& move : best) {
+    if (move && move->total > explanation.Total) {
+      ApplyMove(Questions()[move->question], changed, move->to);
+    }
+  }
+  explanation.MostReached = scorer.Total(changed);
+}
+
+}  // namespace
+
+TExplanation Explain(const TAnswers& answers, const TCCScore& Card) {
+  TExplanation explanation = LedgerOf(answers, Card);
+  Rescorer scorer(Card);
+  const std::vector<std::optional<Move>> best = BestMoves(answers, scorer);
+  explanation.Costs = Costs(answers, best, explanation.Total, scorer);
+  if (explanation.Total >= explanation.CutOff) {
+    return explanation;
+  }
+  explanation.Ways = WaysByActing(answers, best, explanation.Total, explanation.CutOff, scorer);
+  explanation.Waiting = WaitingWay(answers, explanation.CutOff, scorer);
+  if (explanation.Ways.empty() && !explanation.Waiting) {
+    Obstacles(explanation, answers, best, scorer);
+  }
+  return explanation;
+}
+
+TExplanation ExplainUnconstrained(const TAnswers& answers, const TCCScore& Card) {
+  TExplanation explanation = LedgerOf(answers, Card);
+  explanation.Unconstrained = true;
+  Rescorer scorer(Card);
+  const std::vector<std::vector<TAnswerValue>> candidates = OtherAnswers(answers);
+  const UnitTable table = BuildUnits(answers, candidates, scorer);
+  for (size_t q = 0; q < Questions().size(); ++q) {
+    const Option& alone = table.Alone(q);
+    if (alone.exists && alone.total > explanation.Total) {
+      explanation.Costs.push_back(Changes(alone.picks, answers, candidates, scorer)[0]);
     }
   }
   std::stable_sort(
       explanation.Costs.begin(), explanation.Costs.end(),
       [](const TAnswerChange& a, const TAnswerChange& b) { return a.Points > b.Points; });
-
-  if (total >= Card.CutOff) {
-    return explanation;
-  }
-  // The questions worth changing: a question that scores alone and cannot gain on its own
-  // is left out, since leaving it unchanged never scores less. A question that acts on
-  // another stays in, since only together they may gain.
-  std::vector<size_t> open;
-  for (size_t q = 0; q < questions.size(); ++q) {
-    if (q != age && (units[unitOf[q]].size() > 1 || (alone(q).exists && alone(q).total > total))) {
-      open.push_back(q);
-    }
-  }
-  // Sets of changes by size, each size in the questionnaire's order, each set scored whole.
-  std::vector<size_t> unitMask(units.size());
-  for (size_t size = 1; size <= open.size() && !explanation.Reachable; ++size) {
-    std::vector<size_t> at(size);
-    std::iota(at.begin(), at.end(), 0);
-    for (;;) {
-      std::fill(unitMask.begin(), unitMask.end(), 0);
-      for (const size_t k : at) {
-        unitMask[unitOf[open[k]]] |= size_t{1} << bitOf[open[k]];
-      }
-      TAnswers changed = answers;
-      std::vector<std::pair<size_t, size_t>> picks;
-      bool possible = true;
-      for (size_t u = 0; u < units.size() && possible; ++u) {
-        if (unitMask[u] == 0) {
-          continue;
-        }
-        const Option& option = options[u][unitMask[u]];
-        possible = option.exists;
-        for (const auto& [q, c] : option.picks) {
-          Apply(questions[q], candidates[q][c], changed);
-          picks.emplace_back(q, c);
-        }
-      }
-      if (possible) {
-        const int32_t reached = scorer.Total(changed);
-        if (reached >= Card.CutOff &&
-            (!explanation.Reachable || reached > explanation.NearestTotal)) {
-          explanation.Reachable = true;
-          explanation.NearestTotal = reached;
-          explanation.Nearest = Changes(picks, answers, candidates, scorer);
-        }
-      }
-      // The next set of this size in lexicographic order.
-      size_t k = size;
-      while (k > 0 && at[k - 1] == open.size() - size + k - 1) {
-        --k;
-      }
-      if (k == 0) {
-        break;
-      }
-      ++at[k - 1];
-      for (size_t j = k; j < size; ++j) {
-        at[j] = at[j - 1] + 1;
-      }
-    }
+  if (explanation.Total < explanation.CutOff) {
+    NearestChanges(explanation, answers, candidates, table, scorer);
   }
   return explanation;
-}
-
-namespace {
-
-// Width of a UTF-8 text in characters, for the alignment of the columns.
-size_t Width(const std::string& text) {
-  return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
-
-// Rows of cells as columns two spaces apart, indented by two; the last column, the
-// points, is aligned on the right.
-std::string Table(const std::vector<std::vector<std::string>>& rows) {
-  std::vector<size_t> widths;
-  for (const auto& row : rows) {
-    widths.resize(std::max(widths.size(), row.size()));
-    for (size_t k = 0; k < row.size(); ++k) {
-      widths[k] = std::max(widths[k], Width(row[k]));
-    }
-  }
-  std::string out;
-  for (const auto& row : rows) {
-    std::string line;
-    for (size_t k = 0; k < widths.size(); ++k) {
-      const std::string cell = k < row.size() ? row[k] : "";
-      const std::string pad(widths[k] - Width(cell), ' ');
-      line += "  " + (k + 1 == widths.size() ? pad + cell : cell + pad);
-    }
-    out += line + "\n";
-  }
-  return out;
-}
-
-std::string Band(const TLedgerRow& row) {
-  return !row.Matched ? "(none)" : row.Band.empty() ? "(empty)" : row.Band;
-}
-
-std::string Signed(int32_t points) {
-  return (points > 0 ? "+" : "") + std::to_string(points);
-}
-
-std::vector<std::string> ChangeRow(const TAnswerChange& change, bool sign) {
-  return {change.Question->Key, change.From, "->", change.To,
-          sign ? Signed(change.Points) : std::to_string(change.Points)};
-}
-
-}  // namespace
-
-std::string ExplanationText(const TExplanation& e) {
-  std::vector<std::vector<std::string>> rows = {
-      {"question", "answer", "characteristic", "value", "band", "points"},
-      {"base score", "", "", "", "", std::to_string(e.Base)}};
-  for (const TLedgerRow& row : e.Ledger) {
-    rows.push_back({row.Question->Key, row.Answer, row.Characteristic, row.Value, Band(row),
-                    std::to_string(row.Points)});
-  }
-  rows.push_back({"total", "", "", "", "", std::to_string(e.Total)});
-  rows.push_back({"cut-off", "", "", "", "", std::to_string(e.CutOff)});
-  rows.push_back({"margin", "", "", "", "", Signed(e.Total - e.CutOff)});
-  std::string out = "Points ledger (" + std::string(e.Total >= e.CutOff ? "accepted" : "declined") +
-                    "):\n" + Table(rows);
-
-  out += "\nWhat costs the most:\n";
-  rows.clear();
-  for (const TAnswerChange& cost : e.Costs) {
-    rows.push_back(ChangeRow(cost, false));
-  }
-  out +=
-      rows.empty() ? "  nothing: every answer scores the best its question allows\n" : Table(rows);
-
-  if (e.Total >= e.CutOff) {
-    return out;
-  }
-  if (!e.Reachable) {
-    return out + "\nNearest to acceptance: no set of changes reaches the cut-off.\n";
-  }
-  const size_t count = e.Nearest.size();
-  out += "\nNearest to acceptance: " + std::to_string(count) +
-         (count == 1 ? " change reaches " : " changes reach ") + std::to_string(e.NearestTotal) +
-         ", " + std::to_string(e.NearestTotal - e.CutOff) + " over the cut-off:\n";
-  rows.clear();
-  for (const TAnswerChange& change : e.Nearest) {
-    rows.push_back(ChangeRow(change, true));
-  }
-  return out + Table(rows);
-}
-
-std::string ExplanationJson(const TExplanation& e) {
-  using Json = nlohmann::ordered_json;
-  const auto change = [](const TAnswerChange& c, const char* points) {
-    return Json{{"question", c.Question->Key}, {"from", c.From}, {"to", c.To}, {points, c.Points}};
-  };
-  Json ledger = Json::array();
-  for (const TLedgerRow& row : e.Ledger) {
-    ledger.push_back({{"question", row.Question->Key},
-                      {"answer", row.Answer},
-                      {"characteristic", row.Characteristic},
-                      {"value", row.Value},
-                      {"band", row.Matched ? Json(row.Band) : Json()},
-                      {"points", row.Points}});
-  }
-  Json costs = Json::array();
-  for (const TAnswerChange& cost : e.Costs) {
-    costs.push_back(change(cost, "cost"));
-  }
-  Json result{{"base", e.Base},
-              {"ledger", ledger},
-              {"total", e.Total},
-              {"cutoff", e.CutOff},
-              {"margin", e.Total - e.CutOff},
-              {"accepted", e.Total >= e.CutOff},
-              {"costs", costs},
-              {"nearest", nullptr}};
-  if (e.Total < e.CutOff) {
-    Json changes = Json::array();
-    for (const TAnswerChange& c : e.Nearest) {
-      changes.push_back(change(c, "gain"));
-    }
-    result["nearest"] = {{"reachable", e.Reachable},
-                         {"changes", changes},
-                         {"total", e.Reachable ? Json(e.NearestTotal) : Json()}};
-  }
-  // Texts typed on the command line are whatever bytes were passed; invalid UTF-8
-  // becomes U+FFFD instead of an exception.
-  return result.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
 }  // namespace solvara

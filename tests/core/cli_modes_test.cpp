@@ -1,16 +1,23 @@
 // solvara-report's --explain and --batch on generated applicants: the ledger adds up,
-// the nearest changes are the fewest (checked against every smaller set of changes),
-// and the threaded batch writes what scoring one line at a time writes, in order.
+// the ways forward are the first least sets of possible moves (checked against every set
+// the rules allow), and the threaded batch writes what scoring one line at a time
+// writes, in order.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <bitset>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <random>
+#include <set>
+#include <sstream>
+#include <tuple>
 
 #include "cli/Answers.h"
 #include "cli/Batch.h"
+#include "cli/ReportCli.h"
 #include "report/Explain.h"
+#include "report/ReportText.h"
 
 namespace solvara {
 namespace {
@@ -58,15 +65,12 @@ TAnswers AnswersOf(const std::vector<std::pair<std::string, std::string>>& given
 
 int32_t Total(const TAnswers& answers) {
   static TCCScore card;  // built once: the brute force below scores thousands of sets
-  std::vector<std::string> names, values;
-  int32_t income = 0;
-  BuildUpValues(answers, names, values, income);
-  card.PositiveReasons.clear(), card.NegativeReasons.clear();
-  card.CalculateScore(names, values);
+  static std::vector<std::string> names, values;
+  ScoreApplicant(card, answers, names, values);
   return card.TotalScore;
 }
 
-TEST(Explain, LedgerAddsUpToTheTotalOnGeneratedAnswers) {
+TEST(Explain, LedgerAndWaysAddUpOnGeneratedAnswers) {
   std::mt19937 random(14);
   for (int turn = 0; turn < 100; ++turn) {
     const TAnswers answers = AnswersOf(Applicant(random));
@@ -77,79 +81,203 @@ TEST(Explain, LedgerAddsUpToTheTotalOnGeneratedAnswers) {
     }
     ASSERT_EQ(sum, Total(answers)) << ExplanationText(e);
     ASSERT_EQ(e.Total, sum);
-    int32_t gained = e.Total;
-    for (const TAnswerChange& change : e.Nearest) {
-      gained += change.Points;
+    std::vector<TWay> ways = e.Ways;
+    if (e.Waiting) {
+      ways.push_back(*e.Waiting);
     }
-    EXPECT_EQ(gained, e.Reachable ? e.NearestTotal : e.Total);
-    EXPECT_EQ(e.Reachable, e.Total < e.CutOff);  // on this card some changes always reach
+    for (const TWay& way : ways) {
+      int32_t gained = e.Total;
+      for (const TAnswerChange& change : way.Changes) {
+        gained += change.Points;
+      }
+      EXPECT_EQ(gained, way.Total) << ExplanationText(e);
+    }
   }
 }
 
-// The highest total that exactly `size` changes of answers reach, the age left alone,
-// by trying them all; INT32_MIN when none reaches the cut-off.
-int32_t BestByBruteForce(const TAnswers& answers, size_t size, int32_t cutOff, size_t from = 0) {
-  if (size == 0) {
-    const int32_t total = Total(answers);
-    return total >= cutOff ? total : INT32_MIN;
-  }
-  int32_t best = INT32_MIN;
-  for (size_t q = from; q < Questions().size(); ++q) {
-    const TQuestion& question = Questions()[q];
-    for (const std::string& word : Words(question)) {
-      TAnswers changed = answers;
-      const TQuestion* put = nullptr;
-      TAnswerReader(changed).Put(question.Key, word, put);
-      const bool same = question.Kind == QuestionKind::Text
-                            ? AnswerText(question, changed) == AnswerText(question, answers)
-                            : AnswerValue(question, changed) == AnswerValue(question, answers);
-      if (!same && question.Key != std::string("age")) {
-        best = std::max(best, BestByBruteForce(changed, size - 1, cutOff, q + 1));
+// Every set of moves the question table's rules allow, tried whole: for each set of
+// questions changed by acting (bit k: the k-th of them), the highest total of at most
+// maxSize changes. The moves of a question are one of each coding.
+struct BruteForce {
+  std::vector<const TQuestion*> acting;
+  std::vector<std::vector<TAnswerValue>> moves;
+  std::vector<int32_t> best;
+
+  BruteForce(const TAnswers& answers, size_t maxSize) {
+    std::vector<std::string> names, values;
+    int32_t income = 0;
+    for (const TQuestion& question : Questions()) {
+      if (question.Change.Kind != ChangeKind::ByActing) {
+        continue;
+      }
+      acting.push_back(&question);
+      std::set<std::vector<std::string>> seen;
+      BuildUpValues(answers, names, values, income);
+      seen.insert(values);
+      moves.emplace_back();
+      for (const std::string& word : Words(question)) {
+        TAnswers changed = answers;
+        const TQuestion* put = nullptr;
+        TAnswerReader(changed).Put(question.Key, word, put);
+        const bool text = question.Kind == QuestionKind::Text;
+        const TAnswerValue to{AnswerValue(question, changed),
+                              text ? AnswerText(question, changed) : ""};
+        changed = answers;
+        ApplyMove(question, changed, to);
+        BuildUpValues(changed, names, values, income);
+        if (MovePossible(question, answers, to) && seen.insert(values).second) {
+          moves.back().push_back(to);
+        }
       }
     }
+    best.assign(size_t{1} << acting.size(), INT32_MIN);
+    Try(0, answers, 0, maxSize);
   }
-  return best;
+  void Try(size_t k, const TAnswers& answers, uint32_t set, size_t left) {
+    if (k == acting.size()) {
+      best[set] = std::max(best[set], Total(answers));
+      return;
+    }
+    Try(k + 1, answers, set, left);
+    for (size_t m = 0; left > 0 && m < moves[k].size(); ++m) {
+      TAnswers changed = answers;
+      ApplyMove(*acting[k], changed, moves[k][m]);
+      Try(k + 1, changed, set | 1u << k, left - 1);
+    }
+  }
+  int32_t Majors(uint32_t set) const {
+    int32_t majors = 0;
+    for (size_t k = 0; k < acting.size(); ++k) {
+      majors += (set >> k & 1) != 0 && acting[k]->Change.Cost == Effort::Major;
+    }
+    return majors;
+  }
+};
+
+// Checks the ways forward against the brute force: each way is made of possible moves,
+// scores its total on the card and is a least set that reaches; the ways are the first
+// least sets by size, major changes and total, and there are fewer than three only where
+// no other exists; the waiting way is the fewest years that reach.
+void CheckWays(const TAnswers& answers) {
+  const TExplanation e = Explain(answers, TCCScore());
+  const size_t maxSize = e.Ways.size() == 3 ? e.Ways[2].Changes.size() : Questions().size();
+  const BruteForce brute(answers, e.Total >= e.CutOff ? 0 : maxSize);
+  std::vector<uint32_t> least;
+  for (uint32_t set = 1; set < brute.best.size(); ++set) {
+    bool smaller = false;  // a proper subset that reaches
+    for (uint32_t sub = (set - 1) & set; sub != 0 && !smaller; sub = (sub - 1) & set) {
+      smaller = brute.best[sub] >= e.CutOff;
+    }
+    if (brute.best[set] >= e.CutOff && !smaller) {
+      least.push_back(set);
+    }
+  }
+  const auto key = [&](uint32_t set) {
+    return std::make_tuple(std::bitset<32>(set).count(), brute.Majors(set), -brute.best[set]);
+  };
+  std::sort(least.begin(), least.end(), [&](uint32_t a, uint32_t b) { return key(a) < key(b); });
+  ASSERT_EQ(e.Ways.size(), std::min<size_t>(least.size(), 3)) << ExplanationText(e);
+  for (size_t w = 0; w < e.Ways.size(); ++w) {
+    TAnswers changed = answers;
+    uint32_t set = 0;
+    for (const TAnswerChange& change : e.Ways[w].Changes) {
+      const auto at = std::find(brute.acting.begin(), brute.acting.end(), change.Question);
+      ASSERT_NE(at, brute.acting.end()) << change.Question->Key;
+      EXPECT_TRUE(MovePossible(*change.Question, answers, change.Answer)) << change.Question->Key;
+      ApplyMove(*change.Question, changed, change.Answer);
+      set |= 1u << (at - brute.acting.begin());
+    }
+    EXPECT_EQ(Total(changed), e.Ways[w].Total);
+    EXPECT_NE(std::find(least.begin(), least.end(), set), least.end()) << ExplanationText(e);
+    EXPECT_EQ(key(set), key(least[w])) << ExplanationText(e);
+  }
+  for (const TAnswerChange& cost : e.Costs) {  // nothing the person could not give
+    const ChangeKind kind = cost.Question->Change.Kind;
+    EXPECT_EQ(cost.To.empty(), kind == ChangeKind::Fixed) << cost.Question->Key;
+    EXPECT_EQ(cost.Years > 0, kind == ChangeKind::WithTime) << cost.Question->Key;
+    EXPECT_TRUE(kind != ChangeKind::ByActing || MovePossible(*cost.Question, answers, cost.Answer));
+  }
+  int32_t years = 1;  // time alone, each answer held to its range
+  for (TAnswers later = answers; e.Total < e.CutOff && years <= 48; ++years) {
+    later.Age = std::min(answers.Age + years, 66);
+    later.YearsAtAddress = std::min(answers.YearsAtAddress + years, 21);
+    later.YearsInJob = std::min(answers.YearsInJob + years, 21);
+    if (Total(later) >= e.CutOff) {
+      break;
+    }
+  }
+  EXPECT_EQ(e.Waiting ? e.Waiting->Years : 49, e.Total < e.CutOff ? years : 49);
+  const bool none = e.Total < e.CutOff && least.empty() && !e.Waiting;
+  EXPECT_EQ(!e.Obstacles.empty(), none) << ExplanationText(e);
+  EXPECT_EQ(ExplanationText(e).find("No change you can make now") != std::string::npos,
+            e.Total < e.CutOff && least.empty());
 }
 
-TEST(Explain, NearestChangesAreTheFewestAndScoreHighest) {
+TEST(Explain, WaysForwardAreTheFirstLeastSetsOfPossibleMoves) {
   std::mt19937 random(1);
-  int checked = 0;
-  for (int turn = 0; checked < 8 && turn < 400; ++turn) {
+  // Every set of moves is tried where fewer than three ways come back: a few such.
+  int whole = 0;
+  for (int turn = 0; turn < 60; ++turn) {
     const TAnswers answers = AnswersOf(Applicant(random));
     const TExplanation e = Explain(answers, TCCScore());
-    if (!e.Reachable || e.Nearest.size() > 2) {
-      continue;
+    if (e.Total >= e.CutOff || e.Ways.size() == 3 || ++whole <= 3) {
+      CheckWays(answers);
     }
-    ++checked;
-    for (size_t fewer = 1; fewer < e.Nearest.size(); ++fewer) {
-      EXPECT_EQ(BestByBruteForce(answers, fewer, e.CutOff), INT32_MIN) << ExplanationText(e);
-    }
-    EXPECT_EQ(BestByBruteForce(answers, e.Nearest.size(), e.CutOff), e.NearestTotal)
-        << ExplanationText(e);
   }
-  EXPECT_EQ(checked, 8);
-  // The years in the job count for nothing while unemployed, and only the occupation and
-  // the years together gain the 99 points missing here (974 on a cut-off of 1073).
-  TCCScore higher;
-  higher.CutOff = 1073;
-  const TAnswers pair = AnswersOf({{"residential", "owner"},
-                                   {"address-years", "21"},
-                                   {"occupation", "7"},
-                                   {"visa", "yes"},
-                                   {"mastercard", "yes"},
-                                   {"cheque-card", "yes"},
-                                   {"live-accounts", "2"},
-                                   {"settled", "1"}});
-  const TExplanation both = Explain(pair, higher);
-  ASSERT_EQ(both.Nearest.size(), 2u) << ExplanationText(both);
-  EXPECT_EQ(both.Nearest[1].Question->Key, std::string("job-years"));
-  EXPECT_EQ(BestByBruteForce(pair, 1, 1073), INT32_MIN);
-  EXPECT_EQ(BestByBruteForce(pair, 2, 1073), both.NearestTotal);
-  TCCScore strict;
-  strict.CutOff = 5000;
-  const TExplanation none = Explain(TAnswers(), strict);
-  EXPECT_FALSE(none.Reachable);
-  EXPECT_NE(ExplanationText(none).find("no set of changes reaches the cut-off"), std::string::npos);
+  // No way: a record no action outweighs, at an age with decades to wait; and with the
+  // easy things done as well, what remains is to be tried whole.
+  const std::vector<std::pair<std::string, std::string>> record = {
+      {"missed-payments", "yes"}, {"defaults", "more-than-one"}, {"ccj", "more-than-one"}};
+  std::vector<std::pair<std::string, std::string>> done = record;
+  done.insert(done.end(), {{"residential", "owner"},
+                           {"telephone", "0123"},
+                           {"visa", "yes"},
+                           {"mastercard", "yes"},
+                           {"cheque-card", "yes"},
+                           {"live-accounts", "5"},
+                           {"settled", "more-than-2"},
+                           {"electoral", "yes"},
+                           {"occupation", "18"}});
+  for (const auto& given : {record, done}) {
+    CheckWays(AnswersOf(given));
+    EXPECT_TRUE(Explain(AnswersOf(given), TCCScore()).Ways.empty());
+  }
+}
+
+// The examples that gave advice nobody could follow: a visa card alone reaches the
+// cut-off at 25 while unemployed; the years at the address come with time; a record of
+// missed payments and defaults leaves no way, and says what stands in it.
+TEST(Explain, ExamplesGiveOnlyAdviceAPersonCanFollow) {
+  const std::pair<std::string, std::vector<std::string>> examples[] = {
+      {"age=25 occupation=7 residential=tenant telephone=0123 cheque-card=yes charge-cards=6",
+       {"  visa  (not answered)  ->  Yes  +30  easy\n"}},
+      {"age=22 occupation=7 residential=tenant telephone=0123 cheque-card=yes charge-cards=6 "
+       "address-years=3",
+       {"  3 years  ", "with time, in 17 years\n"}},
+      {"age=23 marital=single salary=9000 residential=tenant address-years=1 occupation=7 "
+       "defaults=yes ccj=no missed-payments=yes electoral=no",
+       {"No change you can make now reaches the cut-off.\n", "-170  cannot change\n"}}};
+  for (const auto& [line, expected] : examples) {
+    std::vector<std::string> args = {"--explain"};
+    std::stringstream split(line);
+    for (std::string arg; split >> arg;) {
+      args.push_back(arg);
+    }
+    const std::string out = RunReportCli(args).out;
+    for (const std::string& part : expected) {
+      EXPECT_NE(out.find(part), std::string::npos) << part << "\n" << out;
+    }
+    for (const char* never : {"Retired", "Higher Prof", "Student"}) {
+      EXPECT_EQ(out.find(never), std::string::npos) << never << "\n" << out;
+    }
+    TAnswers answers;
+    for (size_t a = 1; a < args.size(); ++a) {
+      const TQuestion* question = nullptr;
+      TAnswerReader(answers).Put(args[a].substr(0, args[a].find('=')),
+                                 args[a].substr(args[a].find('=') + 1), question);
+    }
+    CheckWays(answers);
+  }
 }
 
 // What RunBatch writes for input, with its exit status.
