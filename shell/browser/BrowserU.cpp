@@ -195,11 +195,11 @@ void TWebBrowser::SetPrintDialogHook(PrintDialogHook hook) {
 }
 
 void TWebBrowser::SetTransferTimeout(int milliseconds) {
-  TWebLoader::SetTransferTimeout(milliseconds);
+  TWebLoader::SetDeadline(milliseconds);
 }
 
 int TWebBrowser::TransferTimeout() {
-  return TWebLoader::TransferTimeout();
+  return TWebLoader::Deadline();
 }
 
 QTextBrowser* TWebBrowser::View() const {

@@ -79,7 +79,8 @@ class TWebBrowser : public QWidget {
   using PrintDialogHook = std::function<bool(QPrinter* printer, QWidget* parent)>;
   static void SetPrintDialogHook(PrintDialogHook hook);
 
-  // How long a web transfer may stall before it counts as failed, in milliseconds.
+  // How long a web load may take in all before it counts as failed, in milliseconds
+  // (TWebLoader::kLoadDeadlineMs unless a test shortens it).
   static void SetTransferTimeout(int milliseconds);
   static int TransferTimeout();
 
