@@ -2,8 +2,10 @@
 # solvara-report --batch against the pandas reference scorer (batch/reference.py) on
 # generated files of 10^4, 10^5 and 10^6 applicants: wall time end to end (read, score,
 # write), applicants a second, our CPU time (user + system, all threads: what the run
-# costs whatever else the machine is doing), peak resident memory, and whether the two
-# outputs agree byte for byte. Prints one Markdown table for bench/README.md.
+# costs whatever else the machine is doing) and CPU per applicant, peak resident memory,
+# whether the two outputs agree byte for byte, and the machine's load (1-minute average)
+# as each size began. For the largest size, also the README's GNU parallel recipe run on
+# this one machine, against one process. Prints one Markdown table for bench/README.md.
 #
 #   bench/batch.sh [BUILD_DIR]     default build-bench; RUNS=3 runs each, median kept;
 #                                  SIZES="10000 100000 1000000" the files' sizes
@@ -39,17 +41,21 @@ measure() {  # output-file command...: prints "seconds peak-KiB cpu-seconds" of 
   awk '{ print $1, $2, $3 + $4 }' "$work/time"
 }
 
+load() { cut -d' ' -f1 /proc/loadavg; }
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//');" \
   "load before: $(cut -d' ' -f1-3 /proc/loadavg); $(date -u '+%Y-%m-%d %H:%M UTC')"
 echo
-printf '| %-10s | %-21s | %-20s | %-20s | %-8s | %-24s | %-5s |\n' applicants \
-  "ours: s (a second)" "ours: CPU s (per s)" "pandas: s (a second)" "speed-up" \
-  "peak RSS ours / pandas" agree
-printf '|%s|%s|%s|%s|%s|%s|%s|\n' ------------ ----------------------- \
-  ---------------------- ---------------------- ---------- -------------------------- -------
+printf '| %-10s | %-4s | %-20s | %-24s | %-20s | %-24s | %-8s | %-24s | %-5s |\n' applicants \
+  load "ours: s (a second)" "ours: CPU s (µs each)" "pandas: s (a second)" \
+  "pandas: CPU s (µs each)" "speed-up" "peak RSS ours / pandas" agree
+printf '|%s|%s|%s|%s|%s|%s|%s|%s|%s|\n' ------------ ------ ---------------------- \
+  -------------------------- ---------------------- -------------------------- ---------- \
+  -------------------------- -------
+last=
 for n in ${SIZES:-10000 100000 1000000}; do
   in=$work/in-$n.jsonl
   "$python" bench/batch/generate.py "$program" "$n" >"$in"
+  at=$(load)
   ours=$(for _ in $(seq "$runs"); do
     measure "$work/ours.jsonl" "$program" --batch <"$in"; done | median)
   theirs=$(for _ in $(seq "$runs"); do
@@ -57,12 +63,35 @@ for n in ${SIZES:-10000 100000 1000000}; do
   agree=no
   cmp -s "$work/ours.jsonl" "$work/theirs.jsonl" && agree=yes
   read -r ours_s ours_kb ours_cpu <<<"$ours"
-  read -r theirs_s theirs_kb _ <<<"$theirs"
-  awk -v n="$n" -v os="$ours_s" -v ok="$ours_kb" -v oc="$ours_cpu" -v ts="$theirs_s" \
-    -v tk="$theirs_kb" -v a="$agree" 'BEGIN {
+  read -r theirs_s theirs_kb theirs_cpu <<<"$theirs"
+  awk -v n="$n" -v l="$at" -v os="$ours_s" -v ok="$ours_kb" -v oc="$ours_cpu" -v ts="$theirs_s" \
+    -v tk="$theirs_kb" -v tc="$theirs_cpu" -v a="$agree" 'BEGIN {
       os = os > 0 ? os : 0.005; oc = oc > 0 ? oc : 0.005
-      printf "| %10d | %7.2f (%8.0f /s) | %6.2f (%8.0f /s) | %7.2f (%7.0f /s) | %7.1fx | %6.1f MiB / %7.1f MiB | %-5s |\n",
-        n, os, n / os, oc, n / oc, ts, n / ts, ts / os, ok / 1024, tk / 1024, a }'
+      printf "| %10d | %4.1f | %6.2f (%9.0f /s) | %6.2f (%6.3f µs) | %7.2f (%7.0f /s) | %7.2f (%7.2f µs) | %7.1fx | %6.1f MiB / %7.1f MiB | %-5s |\n",
+        n, l, os, n / os, oc, oc * 1e6 / n, ts, n / ts, tc, tc * 1e6 / n, ts / os, ok / 1024, tk / 1024, a }'
+  last=$n
 done
+
+# One machine: the README's GNU parallel recipe (parts of 10 MB, one solvara-report each)
+# against one process on the largest file. One process already uses every core.
+if [ -n "$last" ] && command -v parallel >/dev/null; then
+  in=$work/in-$last.jsonl
+  at=$(load)
+  split=$(for _ in $(seq "$runs"); do
+    measure "$work/parallel.jsonl" parallel --will-cite --pipe --keep-order --block 10M \
+      "$program" --batch <"$in"; done | median)
+  one=$(for _ in $(seq "$runs"); do
+    measure "$work/ours.jsonl" "$program" --batch <"$in"; done | median)
+  agree=no
+  cmp -s "$work/ours.jsonl" "$work/parallel.jsonl" && agree=yes
+  echo
+  read -r split_s split_kb split_cpu <<<"$split"
+  read -r one_s _ one_cpu <<<"$one"
+  awk -v n="$last" -v l="$at" -v ps="$split_s" -v pc="$split_cpu" -v os="$one_s" -v oc="$one_cpu" \
+    -v a="$agree" 'BEGIN {
+      printf "GNU parallel on this machine, %d applicants (load %.1f): %.2f s wall, %.2f s CPU (%.3f µs each);" \
+        " one process: %.2f s wall, %.2f s CPU (%.3f µs each); parallel takes %.1fx the wall time and %.1fx the CPU;" \
+        " outputs agree: %s\n", n, l, ps, pc, pc * 1e6 / n, os, oc, oc * 1e6 / n, ps / os, pc / oc, a }'
+fi
 echo
 echo "Load after: $(cut -d' ' -f1-3 /proc/loadavg)"
