@@ -4,6 +4,7 @@
 
 #include <simdjson.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -11,6 +12,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <thread>
@@ -64,6 +66,18 @@ bool IsJsonNumber(std::string_view text) {
   return at == text.size();
 }
 
+// The text of a JSON string from just after its opening quote, where it holds no escape
+// (as most do) and so is its own text: read in place, without the parser's copy. The
+// parser has checked already that it is closed, UTF-8 and free of control characters.
+bool PlainString(const char* first, const char* end, std::string_view& text) {
+  const auto* quote = static_cast<const char*>(std::memchr(first, '"', size_t(end - first)));
+  if (quote == nullptr || std::memchr(first, '\\', size_t(quote - first)) != nullptr) {
+    return false;
+  }
+  text = std::string_view(first, size_t(quote - first));
+  return true;
+}
+
 // What is wrong with a line the parser refused, in the words of our messages.
 std::string NotJson(simdjson::error_code code) {
   switch (code) {
@@ -110,14 +124,44 @@ bool NumberValue(ondemand::value& value, std::string_view written, double& numbe
 
 }  // namespace
 
-struct TBatchScorer::TParser {
+struct TBatchScorer::TState {
+  // A reason entry of the compiled card as the results write it.
+  struct Reason {
+    bool positive;
+    // The entry's text as the report's order sees it: minus signs dropped, ASCII in
+    // lower case. The report orders by it, then by the entry's own bytes.
+    std::string folded;
+    std::string text;
+    std::string json;  // "Name":points
+    uint32_t rank;     // its place in that order among the reasons met so far
+  };
+  // The reasons one code of an entry gives: ids_[first, first + count).
+  struct Known {
+    uint32_t first = 0;
+    uint16_t count = 0;
+    bool done = false;
+  };
+
+  // The reasons of an entry's code, worked out on first use: an entry's reasons depend
+  // on its code alone. Null for a number past what is kept (scored the long way).
+  const Known* Reasons(size_t entry, int32_t code);
+  const TCompiledCard& card = CompiledCreditCard();
+  std::vector<std::vector<Known>> known = std::vector<std::vector<Known>>(card.Entries().size());
+  std::vector<uint32_t> ids;
+  std::vector<Reason> reasons;
+  std::vector<uint32_t> ranked;  // ids in the report's order
+  std::map<std::string, uint32_t> byText;
+  TAnswerScore score;
+  std::vector<uint32_t> positive, negative;             // an applicant's, by id
+  std::vector<std::string> positiveText, negativeText;  // the long way's
+
   ondemand::parser json;
   // A line's copy, where it cannot be read in place: a line end after it, and room for
   // what the parser reads past that.
   std::vector<char> line = std::vector<char>(kBatchMaxLine + 1 + simdjson::SIMDJSON_PADDING);
 };
 
-TBatchScorer::TBatchScorer() : parser_(std::make_unique<TParser>()) {}
+TBatchScorer::TBatchScorer(bool engine) : engine_(engine), state_(std::make_unique<TState>()) {}
 TBatchScorer::~TBatchScorer() = default;
 
 bool TBatchScorer::ReadLine(std::string_view line, size_t readable, TAnswers& answers,
@@ -141,14 +185,14 @@ bool TBatchScorer::ReadLine(std::string_view line, size_t readable, TAnswers& an
   const char* text = line.data();
   if (readable < line.size() + simdjson::SIMDJSON_PADDING ||
       (text[line.size()] != '\n' && text[line.size()] != '\r')) {
-    std::memcpy(parser_->line.data(), line.data(), line.size());
-    parser_->line[line.size()] = '\n';
-    text = parser_->line.data();
-    readable = parser_->line.size();
+    std::memcpy(state_->line.data(), line.data(), line.size());
+    state_->line[line.size()] = '\n';
+    text = state_->line.data();
+    readable = state_->line.size();
   }
   ondemand::document document;
   ondemand::object object;
-  simdjson::error_code code = parser_->json.iterate(text, line.size(), readable).get(document);
+  simdjson::error_code code = state_->json.iterate(text, line.size(), readable).get(document);
   if (code == simdjson::SUCCESS) {
     code = document.get_object().get(object);
   }
@@ -181,20 +225,25 @@ bool TBatchScorer::ReadLine(std::string_view line, size_t readable, TAnswers& an
         "bad value " + Quote(shown) + " for " + Quote(key) + "; accepted: " + Accepted(*question);
     return false;
   };
-  for (auto field : object) {
+  const char* const end = text + line.size();
+  for (auto member : object) {
+    ondemand::field field;
     std::string_view key;
-    ondemand::value value;
     ondemand::json_type type{};
-    if ((code = field.unescaped_key().get(key)) != simdjson::SUCCESS ||
-        (code = field.value().get(value)) != simdjson::SUCCESS ||
-        (code = value.type().get(type)) != simdjson::SUCCESS) {
+    if ((code = std::move(member).get(field)) != simdjson::SUCCESS ||
+        (!PlainString(field.key().raw(), end, key) &&
+         (code = field.unescaped_key().get(key)) != simdjson::SUCCESS) ||
+        (code = field.value().type().get(type)) != simdjson::SUCCESS) {
       error = NotJson(code);
       return false;
     }
+    ondemand::value& value = field.value();
     const TQuestion* question = nullptr;
     if (type == ondemand::json_type::string) {
+      const std::string_view token = value.raw_json_token();
       std::string_view text;
-      if ((code = value.get_string().get(text)) != simdjson::SUCCESS) {
+      if (!PlainString(token.data() + 1, token.data() + token.size(), text) &&
+          (code = value.get_string().get(text)) != simdjson::SUCCESS) {
         error = NotJson(code);
         return false;
       }
@@ -276,22 +325,71 @@ bool TBatchScorer::ScoreLine(std::string_view line, uint64_t number, std::string
   return ScoreLine(line, line.size(), number, out);
 }
 
-bool TBatchScorer::ScoreLine(std::string_view line, size_t readable, uint64_t number,
-                             std::string& out) {
-  TAnswers answers;
-  std::string error;
-  if (!ReadLine(line, readable, answers, error)) {
-    // A NUL ends the text for many a reader of the line, so it is what a line holding
-    // one is told, whatever else is wrong. No line holding one is read without fault.
-    if (const void* nul = std::memchr(line.data(), '\0', line.size())) {
-      error = "not JSON: a NUL byte at byte " +
-              std::to_string(static_cast<const char*>(nul) - line.data() + 1);
+const TBatchScorer::TState::Known* TBatchScorer::TState::Reasons(size_t entry, int32_t code) {
+  // Numbers (the monthly income) are kept up to here; applicants beyond are rare.
+  constexpr size_t kNumbersKept = size_t{1} << 16;
+  std::vector<Known>& list = known[entry];
+  const auto at = static_cast<size_t>(code);
+  if (at >= list.size()) {
+    const size_t values = card.Entries()[entry].Values.size();
+    if (at >= (values > 0 ? values : kNumbersKept)) {
+      return nullptr;
     }
-    AppendLineError(out, number, error);
-    return false;
+    list.resize(values > 0 ? values : at + 1);
   }
-  const int32_t income = ScoreApplicant(card_, answers, names_, values_);
+  Known& slot = list[at];
+  if (slot.done) {
+    return &slot;
+  }
+  TCardCodes alone;
+  alone.fill(-1);
+  alone[entry] = code;
+  TCardScore scored;
+  card.Score(alone, scored);
+  positiveText.clear();
+  negativeText.clear();
+  card.Reasons(alone, scored, positiveText, negativeText);
+  slot.first = static_cast<uint32_t>(ids.size());
+  for (const auto* texts : {&positiveText, &negativeText}) {
+    for (const std::string& text : *texts) {
+      auto [found, added] = byText.emplace(text, static_cast<uint32_t>(reasons.size()));
+      if (added) {
+        Reason reason{texts == &positiveText, "", text, "", 0};
+        for (const char c : text) {
+          if (c != '-') {
+            reason.folded += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+          }
+        }
+        // Names the coding wrote: nothing to escape.
+        reason.json =
+            "\"" + text.substr(text.find('=') + 1) + "\":" + std::to_string(ReasonPoints(text));
+        reasons.push_back(std::move(reason));
+      }
+      ids.push_back(found->second);
+    }
+  }
+  slot.count = static_cast<uint16_t>(ids.size() - slot.first);
+  slot.done = true;
+  // New reasons are few (the card has a few hundred rows): rank them all afresh.
+  if (reasons.size() != ranked.size()) {
+    ranked.resize(reasons.size());
+    for (uint32_t id = 0; id < ranked.size(); ++id) {
+      ranked[id] = id;
+    }
+    std::sort(ranked.begin(), ranked.end(), [this](uint32_t a, uint32_t b) {
+      const Reason& x = reasons[a];
+      const Reason& y = reasons[b];
+      return x.folded != y.folded ? x.folded < y.folded : x.text < y.text;
+    });
+    for (uint32_t place = 0; place < ranked.size(); ++place) {
+      reasons[ranked[place]].rank = place;
+    }
+  }
+  return &slot;
+}
 
+void TBatchScorer::AppendEngineResults(const TAnswers& answers, std::string& out) {
+  const int32_t income = ScoreApplicant(card_, answers, names_, values_);
   out += "{\"total\":";
   AppendNumber(out, card_.TotalScore);
   out += ",\"cutoff\":";
@@ -310,6 +408,91 @@ bool TBatchScorer::ScoreLine(std::string_view line, size_t readable, uint64_t nu
   AppendReasons(out, card_.PositiveReasons);
   out += ",\"negative\":";
   AppendReasons(out, card_.NegativeReasons);
+  out += "}\n";
+}
+
+bool TBatchScorer::ScoreLine(std::string_view line, size_t readable, uint64_t number,
+                             std::string& out) {
+  TAnswers answers;
+  std::string error;
+  if (!ReadLine(line, readable, answers, error)) {
+    // A NUL ends the text for many a reader of the line, so it is what a line holding
+    // one is told, whatever else is wrong. No line holding one is read without fault.
+    if (const void* nul = std::memchr(line.data(), '\0', line.size())) {
+      error = "not JSON: a NUL byte at byte " +
+              std::to_string(static_cast<const char*>(nul) - line.data() + 1);
+    }
+    AppendLineError(out, number, error);
+    return false;
+  }
+  if (engine_) {
+    AppendEngineResults(answers, out);
+    return true;
+  }
+  TState& state = *state_;
+  TAnswerScore& score = state.score;
+  ScoreAnswers(state.card, answers, score);
+  // The reasons by id, each entry's as its code gives them, unless an error ended the
+  // scoring early (then some entries' reasons are missing) or a number is past those kept.
+  bool known = score.Score.Failed < 0;
+  state.positive.clear();
+  state.negative.clear();
+  for (size_t entry = 0; known && entry < state.card.Entries().size(); ++entry) {
+    if (score.Codes[entry] < 0) {
+      continue;
+    }
+    const TState::Known* reasons = state.Reasons(entry, score.Codes[entry]);
+    known = reasons != nullptr;
+    for (uint32_t k = 0; known && k < reasons->count; ++k) {
+      const uint32_t id = state.ids[reasons->first + k];
+      (state.reasons[id].positive ? state.positive : state.negative).push_back(id);
+    }
+  }
+  const int32_t total = score.Score.Total;
+  const int32_t cutOff = state.card.CutOff();
+  out += "{\"total\":";
+  AppendNumber(out, total);
+  out += ",\"cutoff\":";
+  AppendNumber(out, cutOff);
+  out += total >= cutOff ? ",\"accepted\":true" : ",\"accepted\":false";
+  out += ",\"rating\":\"";
+  out += RatingWord(total);
+  out += "\",\"limit\":";
+  // As in the report: no limit without a usable salary.
+  if (score.MonthlyIncome > 0) {
+    AppendNumber(out, score.CreditLimit);
+  } else {
+    out += "null";
+  }
+  if (!known) {
+    state.positiveText.clear();
+    state.negativeText.clear();
+    state.card.Reasons(score.Codes, score.Score, state.positiveText, state.negativeText);
+    out += ",\"positive\":";
+    AppendReasons(out, state.positiveText);
+    out += ",\"negative\":";
+    AppendReasons(out, state.negativeText);
+    out += "}\n";
+    return true;
+  }
+  // In the report's order, the last first.
+  const auto write = [&](std::vector<uint32_t>& ids) {
+    std::sort(ids.begin(), ids.end(), [&](uint32_t a, uint32_t b) {
+      return state.reasons[a].rank > state.reasons[b].rank;
+    });
+    out += '{';
+    for (size_t k = 0; k < ids.size(); ++k) {
+      if (k > 0) {
+        out += ',';
+      }
+      out += state.reasons[ids[k]].json;
+    }
+    out += '}';
+  };
+  out += ",\"positive\":";
+  write(state.positive);
+  out += ",\"negative\":";
+  write(state.negative);
   out += "}\n";
   return true;
 }

@@ -20,7 +20,9 @@ constexpr size_t kBatchMaxLine = 65536;
 // Scores lines one at a time on a card and a parser of its own, built once.
 class TBatchScorer {
  public:
-  TBatchScorer();
+  // Engine: scores on the engine the report uses (text entries, text reasons) instead of
+  // the compiled card: slower, and what the compiled card's results are held against.
+  explicit TBatchScorer(bool engine = false);
   ~TBatchScorer();
   TBatchScorer(const TBatchScorer&) = delete;
   TBatchScorer& operator=(const TBatchScorer&) = delete;
@@ -35,14 +37,17 @@ class TBatchScorer {
   bool ScoreLine(std::string_view line, size_t readable, uint64_t number, std::string& out);
 
  private:
-  struct TParser;
+  struct TState;
   // Reads the line into answers; false with the message in error when it is bad.
   bool ReadLine(std::string_view line, size_t readable, TAnswers& answers, std::string& error);
+  // Appends the results of answers, scored on the engine.
+  void AppendEngineResults(const TAnswers& answers, std::string& out);
 
-  TCCScore card_;
+  const bool engine_;
+  TCCScore card_;  // the engine's, and only its
   std::vector<std::string> names_;
   std::vector<std::string> values_;
-  std::unique_ptr<TParser> parser_;
+  std::unique_ptr<TState> state_;
 };
 
 // Appends {"line": number, "error": message} and a line end to out.

@@ -1,5 +1,6 @@
 // The --batch line parser on arbitrary bytes: every line gets exactly one line of JSON,
-// either the results of an applicant or {"line": N, "error": "..."}, and nothing fails.
+// either the results of an applicant or {"line": N, "error": "..."}, and nothing fails;
+// scored on the compiled card, the same as on the report's engine.
 // A second JSON reader checks the strictness: a line scored is a whole JSON text to it,
 // and a line we call not JSON is none to it either (it ends its text at a NUL, and skips
 // a byte-order mark, which are ours to refuse).
@@ -13,6 +14,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static solvara::TBatchScorer scorer;  // reused, as a worker reuses it line after line
+  static solvara::TBatchScorer engine(true);
   const std::string_view line(reinterpret_cast<const char*>(data), size);
   std::string out = "kept\n";  // what comes before must stay
   const bool scored = scorer.ScoreLine(line, 42, out);
@@ -24,6 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(scorer.ScoreLine(std::string_view(block.data(), size), block.size(), 42, inPlace) ==
              scored);
   FUZZ_CHECK(inPlace == out);
+  // The compiled card writes what the report's engine gives.
+  std::string engineOut = "kept\n";
+  engine.ScoreLine(line, 42, engineOut);
+  FUZZ_CHECK(engineOut == out);
   const nlohmann::json result = nlohmann::json::parse(out.substr(5), nullptr, false);
   FUZZ_CHECK(result.is_object());
   const bool nul = line.find('\0') != std::string_view::npos;
