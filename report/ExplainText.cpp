@@ -252,7 +252,7 @@ std::string ExplanationHtml(const TExplanation& e) {
     if (block.rows.empty()) {
       continue;
     }
-    out += "<table>";
+    out += "<table cellspacing=\"0\" cellpadding=\"3\">";
     for (size_t r = 0; r < block.rows.size(); ++r) {
       const char* cell = block.headerRow && r == 0 ? "th" : "td";
       out += "<tr>";

@@ -26,6 +26,7 @@
 #include "platform/MessageBoxes.h"
 #include "report/ReportText.h"
 #include "report/display/ReportOutput.h"
+#include "report/display/WhyDialog.h"
 #include "shell/browser/BrowserU.h"
 
 namespace solvara {
@@ -42,6 +43,7 @@ const char* const kBack = "Back";
 const char* const kFinish = "Finish";
 const char* const kPrint = "Print";
 const char* const kSave = "Save as HTML";
+const char* const kWhy = "Why?";
 const char* const kLabel1 = "Introduction";
 const char* const kLabel4 = "You will be asked a number of questions.";
 const char* const kLabel5 =
@@ -282,8 +284,11 @@ void TSolvaraForm::BuildPages() {
   QPushButton* save = MakeButton("btnSave", bar, txt::kSave, ":/buttons/save.png", 75);
   connect(print, &QPushButton::clicked, this, &TSolvaraForm::btnPrintClick);
   connect(save, &QPushButton::clicked, this, &TSolvaraForm::btnSaveClick);
+  QPushButton* why = MakeButton("btnWhy", bar, txt::kWhy, ":/buttons/help.png", 75);
+  connect(why, &QPushButton::clicked, this, &TSolvaraForm::btnWhyClick);
   row->addWidget(print);
   row->addWidget(save);
+  row->addWidget(why);
   row->addStretch(1);
   const Slot<TWebBrowser> report = NAMED(WebReport);
   v->addWidget(report.Hold(new TWebBrowser(results)), 1);
@@ -412,6 +417,7 @@ std::vector<std::string> TSolvaraForm::ReportLines() const {
 void TSolvaraForm::btnFinishClick() {
   // Coded, scored and written before the strip moves; a run inside that move does the
   // same for the same answers.
+  const TAnswers answers = Answers();
   const std::vector<std::string> lines = ReportLines();
   QPointer<TSolvaraForm> self(this);
   const int last = CreditPages->count() - 1;
@@ -425,9 +431,21 @@ void TSolvaraForm::btnFinishClick() {
     }
   }
   LoadHTMLIntoBrowser(WebReport, QByteArray::fromStdString(ShownForm(lines)));
-  if (self) {
-    emit ReportShown();
+  if (!self) {
+    return;
   }
+  reportAnswers_ = answers;
+  if (dlgWhy != nullptr && dlgWhy->isVisible()) {
+    dlgWhy->Load(reportAnswers_);
+  }
+  emit ReportShown();
+}
+
+void TSolvaraForm::btnWhyClick() {
+  if (dlgWhy == nullptr) {
+    dlgWhy = new TWhyDialog(this);
+  }
+  dlgWhy->ShowFor(reportAnswers_);
 }
 
 void TSolvaraForm::btnPrintClick() {

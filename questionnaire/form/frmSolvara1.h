@@ -22,6 +22,7 @@ namespace solvara {
 
 class TSaveReportDialog;
 class TWebBrowser;
+class TWhyDialog;
 
 // Every control the pages show carries the name the page tables give it as its object
 // name; the form keeps as members only those its handlers read.
@@ -73,6 +74,7 @@ class TSolvaraForm : public QWidget {
   void btnFinishClick();
   void btnPrintClick();
   void btnSaveClick();
+  void btnWhyClick();
 
  private:
   QStackedWidget* CreditPages = nullptr;
@@ -101,6 +103,10 @@ class TSolvaraForm : public QWidget {
   // Made at the first save and kept as long as the page, so that it proposes the
   // name last chosen.
   TSaveReportDialog* dlgSaveHTML = nullptr;
+  // Made at the first "Why?" and kept as long as the page; it explains reportAnswers_,
+  // the answers of the report shown.
+  TWhyDialog* dlgWhy = nullptr;
+  TAnswers reportAnswers_;
 
   void BuildPages();
   void ShowInWords(QSlider* slider, QLabel* value);

@@ -5,9 +5,10 @@
 #include <csignal>
 
 #include "globals.h"
-#include "questionnaire/form/frmSolvara1.h"
-#include "shell/browser/BrowserU.h"
 #include "platform/MessageBoxes.h"
+#include "questionnaire/form/frmSolvara1.h"
+#include "report/Explain.h"
+#include "shell/browser/BrowserU.h"
 #include "tests/gui/support/Controls.h"
 
 using namespace solvara;
@@ -101,6 +102,40 @@ class TestReport : public QObject {
     TWebBrowser::SetPrintDialogHook({});
     QCOMPARE(asked, QList<QWidget*>{Child<TWebBrowser>(form.get(), "WebReport")});
     QVERIFY(messages.isEmpty());
+  }
+
+  // "Why?" explains the answers the report was built from (an answer changed since is not
+  // among them) in the words --explain prints, and prints its own document; the report
+  // shown and the file saved stay as they were.
+  void whyExplainsTheReportsAnswers() {
+    const TAnswers reported = form->Answers();
+    const QString report = ShownReport(*form);
+    Child<QLineEdit>(form.get(), "edTelephone")->setText("0123");
+    Click("btnWhy");
+    auto* dialog = Child<QDialog>(form.get(), "dlgWhy");
+    auto* why = Child<TWebBrowser>(dialog, "WebWhy");
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(Child<QPushButton>(form.get(), "btnWhy")->accessibleName(), QString("Why?"));
+    QCOMPARE(why->View()->accessibleName(), QString("Why"));
+    const auto words = [](const QString& text) {
+      return text.split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
+    };
+    const std::string expected = ExplanationText(Explain(reported, TCCScore()));
+    QVERIFY(expected.find("(not answered)") != std::string::npos);
+    QCOMPARE(words(why->View()->toPlainText()), words(QString::fromStdString(expected)));
+    QList<QWidget*> asked;
+    TWebBrowser::SetPrintDialogHook([&asked](QPrinter*, QWidget* parent) {
+      asked << parent;
+      return false;
+    });
+    QTest::mouseClick(Child<QPushButton>(dialog, "btnWhyPrint"), Qt::LeftButton);
+    TWebBrowser::SetPrintDialogHook({});
+    QCOMPARE(asked, QList<QWidget*>{why});
+    QCOMPARE(ShownReport(*form), report);
+    const QString path = out->filePath("Results.htm");
+    form->SetSaveFileChooser([path](TSaveReportDialog&) { return path; });
+    Click("btnSave");
+    QCOMPARE(ReadAll(path), ExpectedFile());
   }
 
   // The real dialog: its settings; a name without extension used as typed and proposed
