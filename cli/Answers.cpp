@@ -48,12 +48,12 @@ bool Answer(const TQuestion& question, std::string_view value, TAnswers& answers
 
 }  // namespace
 
-AnswerFault TAnswerReader::Take(std::string_view key, const TQuestion*& Question) {
-  Question = FindQuestion(key);
-  if (Question == nullptr) {
+AnswerFault TAnswerReader::Take(std::string_view key, const TQuestion*& question) {
+  question = FindQuestion(key);
+  if (question == nullptr) {
     return AnswerFault::UnknownKey;
   }
-  const uint64_t bit = uint64_t{1} << (Question - Questions().data());
+  const uint64_t bit = uint64_t{1} << (question - Questions().data());
   if ((given_ & bit) != 0) {
     return AnswerFault::GivenTwice;
   }
@@ -62,33 +62,33 @@ AnswerFault TAnswerReader::Take(std::string_view key, const TQuestion*& Question
 }
 
 AnswerFault TAnswerReader::Put(std::string_view key, std::string_view value,
-                               const TQuestion*& Question) {
-  if (const AnswerFault fault = Take(key, Question); fault != AnswerFault::None) {
+                               const TQuestion*& question) {
+  if (const AnswerFault fault = Take(key, question); fault != AnswerFault::None) {
     return fault;
   }
-  return Answer(*Question, value, answers_) ? AnswerFault::None : AnswerFault::BadValue;
+  return Answer(*question, value, answers_) ? AnswerFault::None : AnswerFault::BadValue;
 }
 
 AnswerFault TAnswerReader::PutNumber(std::string_view key, double value, std::string_view written,
-                                     const TQuestion*& Question) {
-  if (const AnswerFault fault = Take(key, Question); fault != AnswerFault::None) {
+                                     const TQuestion*& question) {
+  if (const AnswerFault fault = Take(key, question); fault != AnswerFault::None) {
     return fault;
   }
-  switch (Question->Kind) {
+  switch (question->Kind) {
     case QuestionKind::Slider:
     case QuestionKind::List:
-      if (std::trunc(value) != value || value < Question->Low || value > Question->High) {
+      if (std::trunc(value) != value || value < question->Low || value > question->High) {
         return AnswerFault::BadValue;
       }
-      SetAnswerValue(*Question, answers_, static_cast<int32_t>(value));
+      SetAnswerValue(*question, answers_, static_cast<int32_t>(value));
       return AnswerFault::None;
     case QuestionKind::Choice:
       return AnswerFault::BadValue;
     case QuestionKind::Text:
       break;
   }
-  std::string& text = AnswerText(*Question, answers_);
-  if (Question->Field.Text != &TAnswers::Salary) {
+  std::string& text = AnswerText(*question, answers_);
+  if (question->Field.Text != &TAnswers::Salary) {
     text = written;
     return AnswerFault::None;
   }

@@ -17,20 +17,20 @@ class TAnswerReader {
  public:
   explicit TAnswerReader(TAnswers& answers) : answers_(answers) {}
 
-  // Puts the value into the record for the question named by key; Question is then
+  // Puts the value into the record for the question named by key; question is then
   // that question, or null for an unknown key.
-  AnswerFault Put(std::string_view key, std::string_view value, const TQuestion*& Question);
+  AnswerFault Put(std::string_view key, std::string_view value, const TQuestion*& question);
 
   // The same for a value given as a number (JSON's), by one rule: a question that takes a
   // whole number takes the value when it is one within its range, however it was written;
   // the salary takes the value with any fraction dropped; the telephone takes it as written;
   // a choice takes no number.
   AnswerFault PutNumber(std::string_view key, double value, std::string_view written,
-                        const TQuestion*& Question);
+                        const TQuestion*& question);
 
  private:
-  // Question for key, or null; UnknownKey or GivenTwice when it cannot be answered.
-  AnswerFault Take(std::string_view key, const TQuestion*& Question);
+  // The question for key, or null; UnknownKey or GivenTwice when it cannot be answered.
+  AnswerFault Take(std::string_view key, const TQuestion*& question);
 
   TAnswers& answers_;
   uint64_t given_ = 0;  // bit k: question k of the table

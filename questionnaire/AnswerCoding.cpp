@@ -175,7 +175,7 @@ int32_t CodeAnswers(const TAnswers& answers, TCardCodes& codes) {
 
 void BuildUpValues(const TAnswers& answers, std::vector<std::string>& Names,
                    std::vector<std::string>& Values, int32_t& MonthlyIncome,
-                   std::vector<const TQuestion*>* Sources) {
+                   std::vector<const TQuestion*>* sources) {
   const std::vector<TCodedEntry>& entries = CodedEntries();
   TCardCodes codes;
   MonthlyIncome = CodeAnswers(answers, codes);
@@ -183,8 +183,8 @@ void BuildUpValues(const TAnswers& answers, std::vector<std::string>& Names,
   Values.clear();
   Names.reserve(entries.size());
   Values.reserve(entries.size());
-  if (Sources != nullptr) {
-    Sources->clear();
+  if (sources != nullptr) {
+    sources->clear();
   }
   for (size_t i = 0; i < entries.size(); ++i) {
     const int32_t code = codes[i];
@@ -195,8 +195,8 @@ void BuildUpValues(const TAnswers& answers, std::vector<std::string>& Names,
     Names.push_back(entry.Name);
     Values.push_back(entry.Values.empty() ? std::to_string(code)
                                           : entry.Values[static_cast<size_t>(code)]);
-    if (Sources != nullptr) {
-      Sources->push_back(entries[i].Question);
+    if (sources != nullptr) {
+      sources->push_back(entries[i].Question);
     }
   }
 }

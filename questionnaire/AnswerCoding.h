@@ -20,11 +20,11 @@ bool ReadMonthlyIncome(const std::string& salary, int32_t& monthly);
 // no usable salary was given).
 void BuildUpValues(const TAnswers& answers, std::vector<std::string>& Names,
                    std::vector<std::string>& Values, int32_t& MonthlyIncome);
-// The same coding, also filling Sources with the question each entry codes, parallel
+// The same coding, also filling sources with the question each entry codes, parallel
 // to Names.
 void BuildUpValues(const TAnswers& answers, std::vector<std::string>& Names,
                    std::vector<std::string>& Values, int32_t& MonthlyIncome,
-                   std::vector<const TQuestion*>* Sources);
+                   std::vector<const TQuestion*>* sources);
 
 // An entry the coding can write, as data: the question it codes, its characteristic
 // and the values it can take, and how a record's answers pick its code (-1: the record

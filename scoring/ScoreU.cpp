@@ -163,7 +163,7 @@ void TScore::CalculateScore(const std::vector<std::string>& Names,
 
 void TScore::CalculateScore(const std::vector<std::string>& Names,
                             const std::vector<std::string>& Values,
-                            std::vector<TScoreMatch>* Trace) {
+                            std::vector<TScoreMatch>* trace) {
   TotalScore = BaseScore;
   // The working copy of the table is the table less the rows marked here; a table of
   // ordinary size needs no allocation for the marks.
@@ -202,12 +202,12 @@ void TScore::CalculateScore(const std::vector<std::string>& Names,
             haveN = true;
           }
           if (info.low <= n && n <= info.high) {
-            Record(r, index, name, Trace);
+            Record(r, index, name, trace);
             matched = true;
             break;
           }
         } else if (SameBytes(value, rows_[r].Band)) {
-          Record(r, index, name, Trace);
+          Record(r, index, name, trace);
           matched = true;
         }
         if (!creditFile) {

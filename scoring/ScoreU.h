@@ -49,11 +49,11 @@ class TScore {
   // lists differ in length only the pairs that exist are scored.
   void CalculateScore(const std::vector<std::string>& Names,
                       const std::vector<std::string>& Values);
-  // The same calculation, also appending to Trace every band it counts, in the order it
+  // The same calculation, also appending to trace every band it counts, in the order it
   // counts them, for whoever explains a score: the points of the rows named there are
   // exactly what was added to BaseScore.
   void CalculateScore(const std::vector<std::string>& Names, const std::vector<std::string>& Values,
-                      std::vector<TScoreMatch>* Trace);
+                      std::vector<TScoreMatch>* trace);
 
   static bool IsCreditFileCharacteristic(std::string_view Name);
 

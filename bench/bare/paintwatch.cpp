@@ -54,13 +54,13 @@ double Since(Clock::time_point start) {
 
 std::string WindowName(Display* dpy, Window w) {
   Atom utf8 = XInternAtom(dpy, "UTF8_STRING", False);
-  Atom net_name = XInternAtom(dpy, "_NET_WM_NAME", False);
+  Atom netName = XInternAtom(dpy, "_NET_WM_NAME", False);
   Atom type = 0;
   int format = 0;
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
   std::string name;
-  if (XGetWindowProperty(dpy, w, net_name, 0, 1024, False, utf8, &type, &format, &count, &after,
+  if (XGetWindowProperty(dpy, w, netName, 0, 1024, False, utf8, &type, &format, &count, &after,
                          &data) == Success &&
       data != nullptr) {
     name.assign(reinterpret_cast<char*>(data), count);
@@ -123,28 +123,28 @@ int Usage() {
 
 int main(int argc, char** argv) {
   std::string title;
-  double settle_ms = 500;
-  double timeout_ms = 20000;
-  bool answer_dialogs = false;
-  int first_arg = argc;
+  double settleMs = 500;
+  double timeoutMs = 20000;
+  bool answerDialogs = false;
+  int firstArg = argc;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--" && i + 1 < argc) {
-      first_arg = i + 1;
+      firstArg = i + 1;
       break;
     } else if (arg == "--name" && i + 1 < argc) {
       title = argv[++i];
     } else if (arg == "--settle" && i + 1 < argc) {
-      settle_ms = std::atof(argv[++i]);
+      settleMs = std::atof(argv[++i]);
     } else if (arg == "--timeout" && i + 1 < argc) {
-      timeout_ms = std::atof(argv[++i]);
+      timeoutMs = std::atof(argv[++i]);
     } else if (arg == "--answer-dialogs") {
-      answer_dialogs = true;
+      answerDialogs = true;
     } else {
       return Usage();
     }
   }
-  if (first_arg >= argc) {
+  if (firstArg >= argc) {
     return Usage();
   }
 
@@ -154,8 +154,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   XSetErrorHandler(IgnoreXError);
-  int damage_event = 0, damage_error = 0;
-  if (!XDamageQueryExtension(dpy, &damage_event, &damage_error)) {
+  int damageEvent = 0, damageError = 0;
+  if (!XDamageQueryExtension(dpy, &damageEvent, &damageError)) {
     std::fprintf(stderr, "paintwatch: the X server has no DAMAGE extension\n");
     return 1;
   }
@@ -171,24 +171,24 @@ int main(int argc, char** argv) {
   }
   if (pid == 0) {
     close(ConnectionNumber(dpy));
-    execvp(argv[first_arg], argv + first_arg);
+    execvp(argv[firstArg], argv + firstArg);
     std::perror("paintwatch: exec");
     _exit(127);
   }
 
   std::map<Window, Watched> windows;
-  Window main_window = 0;
-  double mapped = -1, first_paint = -1, last_main_paint = -1, dialog_paint = -1;
-  int open_dialogs = 0;
+  Window mainWindow = 0;
+  double mapped = -1, firstPaint = -1, lastMainPaint = -1, dialogPaint = -1;
+  int openDialogs = 0;
   bool exited = false;
   const int fd = ConnectionNumber(dpy);
 
-  auto consider_main = [&](Window w, Watched& info) {
-    if (main_window != 0 || !info.mapped || info.dialog) {
+  auto considerMain = [&](Window w, Watched& info) {
+    if (mainWindow != 0 || !info.mapped || info.dialog) {
       return;
     }
     if (title.empty() || WindowName(dpy, w) == title) {
-      main_window = w;
+      mainWindow = w;
     }
   };
 
@@ -205,21 +205,21 @@ int main(int argc, char** argv) {
         info.mapped = true;
         info.dialog = IsTransient(dpy, ev.xmap.window);
         if (info.dialog) {
-          ++open_dialogs;
+          ++openDialogs;
         }
-        consider_main(ev.xmap.window, info);
-        if (ev.xmap.window == main_window && mapped < 0) {
+        considerMain(ev.xmap.window, info);
+        if (ev.xmap.window == mainWindow && mapped < 0) {
           mapped = now;
         }
       } else if (ev.type == UnmapNotify && windows.count(ev.xunmap.window) != 0) {
         Watched& info = windows[ev.xunmap.window];
         if (info.mapped && info.dialog) {
-          --open_dialogs;
+          --openDialogs;
         }
         info.mapped = false;
       } else if (ev.type == DestroyNotify) {
         windows.erase(ev.xdestroywindow.window);
-      } else if (ev.type == damage_event + XDamageNotify) {
+      } else if (ev.type == damageEvent + XDamageNotify) {
         auto* damage = reinterpret_cast<XDamageNotifyEvent*>(&ev);
         XDamageSubtract(dpy, damage->damage, None, None);
         auto it = windows.find(damage->drawable);
@@ -227,17 +227,17 @@ int main(int argc, char** argv) {
           continue;
         }
         Watched& info = it->second;
-        consider_main(damage->drawable, info);
-        if (damage->drawable == main_window) {
-          if (first_paint < 0) {
-            first_paint = now;
+        considerMain(damage->drawable, info);
+        if (damage->drawable == mainWindow) {
+          if (firstPaint < 0) {
+            firstPaint = now;
           }
-          last_main_paint = now;
+          lastMainPaint = now;
         } else if (info.dialog && !info.painted) {
-          if (dialog_paint < 0) {
-            dialog_paint = now;
+          if (dialogPaint < 0) {
+            dialogPaint = now;
           }
-          if (answer_dialogs && !info.answered) {
+          if (answerDialogs && !info.answered) {
             info.answered = true;
             PressReturn(dpy, damage->drawable);
           }
@@ -247,12 +247,12 @@ int main(int argc, char** argv) {
     }
 
     const double now = Since(start);
-    if (first_paint >= 0 && open_dialogs == 0 && now - last_main_paint >= settle_ms) {
+    if (firstPaint >= 0 && openDialogs == 0 && now - lastMainPaint >= settleMs) {
       break;
     }
-    if (now >= timeout_ms) {
+    if (now >= timeoutMs) {
       std::fprintf(stderr, "paintwatch: timed out (main window %s)\n",
-                   first_paint < 0 ? "never painted" : "never settled");
+                   firstPaint < 0 ? "never painted" : "never settled");
       kill(pid, SIGKILL);
       waitpid(pid, nullptr, 0);
       return 1;
@@ -273,11 +273,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "paintwatch: the program ended before its window settled\n");
     return 1;
   }
-  const long peak_kb = PeakResidentKb(pid);
+  const long peakKb = PeakResidentKb(pid);
   kill(pid, SIGTERM);
   waitpid(pid, nullptr, 0);
   XCloseDisplay(dpy);
   std::printf("mapped=%.1f first_paint=%.1f settled=%.1f dialog=%.1f vmhwm_kb=%ld\n", mapped,
-              first_paint, last_main_paint, dialog_paint, peak_kb);
+              firstPaint, lastMainPaint, dialogPaint, peakKb);
   return 0;
 }
