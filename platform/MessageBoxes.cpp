@@ -1,7 +1,11 @@
 #include "platform/MessageBoxes.h"
 
+#include <QEvent>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
 
 namespace solvara {
 
@@ -12,7 +16,41 @@ MessagePresenter& Presenter() {
   static MessagePresenter presenter;
   return presenter;
 }
+
+// Waits on a window for its first expose. Owned by the widget that asked.
+class FirstPaintWaiter : public QObject {
+ public:
+  FirstPaintWaiter(QWidget* owner, std::function<void()> run)
+      : QObject(owner), run_(std::move(run)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+      watched->removeEventFilter(this);
+      // The expose is painted and flushed by the time its handling returns.
+      QTimer::singleShot(0, this, [this] {
+        const std::function<void()> run = std::move(run_);
+        deleteLater();
+        run();
+      });
+    }
+    return false;
+  }
+
+ private:
+  std::function<void()> run_;
+};
+
 }  // namespace
+
+void AfterFirstPaint(QWidget* widget, std::function<void()> run) {
+  QWindow* window = widget->window()->windowHandle();
+  if (window == nullptr || !window->isVisible() || window->isExposed()) {
+    run();
+    return;
+  }
+  window->installEventFilter(new FirstPaintWaiter(widget, std::move(run)));
+}
 
 void SetMessagePresenter(MessagePresenter presenter) {
   Presenter() = std::move(presenter);

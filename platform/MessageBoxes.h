@@ -20,6 +20,11 @@ enum class BoxKind {
 void ShowMessage(QWidget* parent, BoxKind kind, const QString& text,
                  const QString& description = QString());
 
+// Runs run at once; but while widget's window is shown and not yet on screen, only once
+// its first paint has gone out, so that a box about the window comes up over it rather
+// than holding its first paint up. Never, if widget goes first.
+void AfterFirstPaint(QWidget* widget, std::function<void()> run);
+
 // Replaces the boxes while a test runs; an empty function restores the real ones.
 using MessagePresenter = std::function<void(QWidget* parent, BoxKind kind, const QString& text)>;
 void SetMessagePresenter(MessagePresenter presenter);

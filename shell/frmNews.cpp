@@ -83,13 +83,15 @@ void TNewsForm::WebBrowserDocumentComplete() {
     return;
   }
   state_ = TNewsState::BuiltIn;
-  QPointer<TNewsForm> self(this);
-  ShowMessage(this, BoxKind::Plain, address, QString::fromLatin1(kNotLoadedDescription));
-  // The box runs its own event loop; the page may have been closed meanwhile.
-  if (!self) {
-    return;
-  }
-  LoadHTMLIntoBrowser(WebBrowser, BuiltInNewsPage());
+  AfterFirstPaint(this, [this, address] {
+    QPointer<TNewsForm> self(this);
+    ShowMessage(this, BoxKind::Plain, address, QString::fromLatin1(kNotLoadedDescription));
+    // The box runs its own event loop; the page may have been closed meanwhile.
+    if (!self) {
+      return;
+    }
+    LoadHTMLIntoBrowser(WebBrowser, BuiltInNewsPage());
+  });
 }
 
 }  // namespace solvara
