@@ -34,6 +34,7 @@ class TAnswerReader {
 
   TAnswers& answers_;
   uint64_t given_ = 0;  // bit k: question k of the table
+  size_t index_ = 0;    // in the question table, of the key last taken
 };
 
 // What a question accepts, as --help and the error messages list it.

@@ -70,12 +70,17 @@ bool IsJsonNumber(std::string_view text) {
 // (as most do) and so is its own text: read in place, without the parser's copy. The
 // parser has checked already that it is closed, UTF-8 and free of control characters.
 bool PlainString(const char* first, const char* end, std::string_view& text) {
-  const auto* quote = static_cast<const char*>(std::memchr(first, '"', size_t(end - first)));
-  if (quote == nullptr || std::memchr(first, '\\', size_t(quote - first)) != nullptr) {
-    return false;
+  // Most are a few bytes long: a plain loop beats two searches.
+  for (const char* at = first; at < end; ++at) {
+    if (*at == '"') {
+      text = std::string_view(first, size_t(at - first));
+      return true;
+    }
+    if (*at == '\\') {
+      return false;
+    }
   }
-  text = std::string_view(first, size_t(quote - first));
-  return true;
+  return false;
 }
 
 // What is wrong with a line the parser refused, in the words of our messages.
@@ -144,7 +149,12 @@ struct TBatchScorer::TState {
 
   // The reasons of an entry's code, worked out on first use: an entry's reasons depend
   // on its code alone. Null for a number past what is kept (scored the long way).
-  const Known* Reasons(size_t entry, int32_t code);
+  const Known* Reasons(size_t entry, int32_t code) {
+    const std::vector<Known>& list = known[entry];
+    const auto at = static_cast<size_t>(code);
+    return at < list.size() && list[at].done ? &list[at] : Work(entry, code);
+  }
+  const Known* Work(size_t entry, int32_t code);
   const TCompiledCard& card = CompiledCreditCard();
   std::vector<std::vector<Known>> known = std::vector<std::vector<Known>>(card.Entries().size());
   std::vector<uint32_t> ids;
@@ -325,11 +335,15 @@ bool TBatchScorer::ScoreLine(std::string_view line, uint64_t number, std::string
   return ScoreLine(line, line.size(), number, out);
 }
 
-const TBatchScorer::TState::Known* TBatchScorer::TState::Reasons(size_t entry, int32_t code) {
-  // Numbers (the monthly income) are kept up to here; applicants beyond are rare.
+const TBatchScorer::TState::Known* TBatchScorer::TState::Work(size_t entry, int32_t code) {
+  // Numbers (the monthly income) are kept up to here; applicants beyond are rare. Ids
+  // and ranks are sorted as 16 bits each (a card of a few hundred rows has fewer reasons).
   constexpr size_t kNumbersKept = size_t{1} << 16;
   std::vector<Known>& list = known[entry];
   const auto at = static_cast<size_t>(code);
+  if (reasons.size() + kCardEntriesMax >= 0xFFFF) {
+    return nullptr;
+  }
   if (at >= list.size()) {
     const size_t values = card.Entries()[entry].Values.size();
     if (at >= (values > 0 ? values : kNumbersKept)) {
@@ -475,17 +489,19 @@ bool TBatchScorer::ScoreLine(std::string_view line, size_t readable, uint64_t nu
     out += "}\n";
     return true;
   }
-  // In the report's order, the last first.
+  // In the report's order, the last first: by rank (known now for all of them), the id
+  // beside it in the low bits.
   const auto write = [&](std::vector<uint32_t>& ids) {
-    std::sort(ids.begin(), ids.end(), [&](uint32_t a, uint32_t b) {
-      return state.reasons[a].rank > state.reasons[b].rank;
-    });
+    for (uint32_t& id : ids) {
+      id |= state.reasons[id].rank << 16;
+    }
+    std::sort(ids.begin(), ids.end(), std::greater<uint32_t>());
     out += '{';
     for (size_t k = 0; k < ids.size(); ++k) {
       if (k > 0) {
         out += ',';
       }
-      out += state.reasons[ids[k]].json;
+      out += state.reasons[ids[k] & 0xFFFF].json;
     }
     out += '}';
   };
