@@ -3,13 +3,10 @@
 // The decision follows the score, the shown form has no CR LF between header and footer,
 // and the saved form is the lines each followed by CR LF.
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
+#include "fuzz/FuzzCheck.h"
 #include "report/ReportText.h"
-
-#define FUZZ_CHECK(ok) ((ok) ? void() : (std::fprintf(stderr, "failed: %s\n", #ok), std::abort()))
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 8) {

@@ -4,13 +4,10 @@
 // A second JSON reader checks the strictness: a line scored is a whole JSON text to it,
 // and a line we call not JSON is none to it either (it ends its text at a NUL, and skips
 // a byte-order mark, which are ours to refuse).
-#include <cstdio>
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 
 #include "cli/Batch.h"
-
-#define FUZZ_CHECK(ok) ((ok) ? void() : (std::fprintf(stderr, "failed: %s\n", #ok), std::abort()))
+#include "fuzz/FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static solvara::TBatchScorer scorer;  // reused, as a worker reuses it line after line

@@ -6,12 +6,9 @@
 #include <QApplication>
 #include <QTextBrowser>
 #include <QTextDocument>
-#include <cstdio>
-#include <cstdlib>
 
+#include "fuzz/FuzzCheck.h"
 #include "shell/browser/BrowserU.h"
-
-#define FUZZ_CHECK(ok) ((ok) ? void() : (std::fprintf(stderr, "failed: %s\n", #ok), std::abort()))
 
 namespace {
 

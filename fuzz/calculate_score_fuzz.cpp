@@ -2,13 +2,11 @@
 // point, and an error must end the calculation at the answer it names. Input: lines, split
 // into names and values by the first NUL byte, or else taking turns.
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 
+#include "fuzz/FuzzCheck.h"
 #include "scoring/BCCScoreU.h"
 #include "scoring/TextU.h"
-
-#define FUZZ_CHECK(ok) ((ok) ? void() : (std::fprintf(stderr, "failed: %s\n", #ok), std::abort()))
 
 using Texts = std::vector<std::string>;
 

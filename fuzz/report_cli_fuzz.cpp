@@ -1,12 +1,9 @@
 // solvara-report on arbitrary argument lists, separated by NUL bytes (a real argument
 // cannot hold one). It must never fail; bad input means status 2, nothing on standard
 // output and one line on standard error, while success leaves standard error empty.
-#include <cstdio>
-#include <cstdlib>
 
 #include "cli/ReportCli.h"
-
-#define FUZZ_CHECK(ok) ((ok) ? void() : (std::fprintf(stderr, "failed: %s\n", #ok), std::abort()))
+#include "fuzz/FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);

@@ -3,12 +3,9 @@
 // currency signs before the amount change nothing; HomeTelephone follows the trimmed
 // telephone.
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 
+#include "fuzz/FuzzCheck.h"
 #include "questionnaire/AnswerCoding.h"
-
-#define FUZZ_CHECK(ok) ((ok) ? void() : (std::fprintf(stderr, "failed: %s\n", #ok), std::abort()))
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);

@@ -102,6 +102,24 @@ TEST(Questions, AnswersInThePagesWords) {
   EXPECT_EQ(words("occupation"), "Lower Prof");
   EXPECT_EQ(words("salary"), "\u00A31");
   EXPECT_EQ(words("visa"), "");
+  // The sliders' words where the rule has its own (position -1: the opening text).
+  // clang-format off
+  const std::tuple<const char*, int32_t, const char*> sliders[] = {
+      {"age", 66, "Over 65 Years Old"}, {"age", 65, "65 Years Old"}, {"age", -1, "18 Years Old"},
+      {"address-years", 0, "Less than 1 year"}, {"address-years", 1, "1 year"},
+      {"address-years", 7, "7 years"}, {"address-years", 21, "Over 20 years"},
+      {"address-years", -1, "Less than 1 Year"}, {"job-years", 0, "Less than a year"},
+      {"job-years", 21, "Over 20 years"}, {"job-years", -1, "Less than 1 Year"},
+      {"charge-cards", 0, "No cards held"}, {"charge-cards", 1, "1 charge card"},
+      {"charge-cards", 2, "2 charge cards"}, {"charge-cards", 6, "Over 5 charge cards"},
+      {"charge-cards", -1, "None"}, {"live-accounts", 0, "None"}, {"live-accounts", 1, "1 live account"},
+      {"live-accounts", 4, "4 live accounts"}, {"live-accounts", 9, "Over 8 live accounts"},
+      {"live-accounts", -1, "None"}};
+  // clang-format on
+  for (const auto& [key, position, text] : sliders) {
+    const TQuestion& q = QuestionFor(key);
+    EXPECT_EQ(position < 0 ? OpeningWords(q) : ValueInWords(q, position), text) << key << position;
+  }
 }
 
 Lines Analysed(int32_t total, int32_t income, Lines positive = {}, Lines negative = {}) {

@@ -1,8 +1,7 @@
-// The scorecard engine on small hand-made tables, and the credit-card table against
-// one written out by hand.
+// The scorecard engine on small hand-made tables, and the credit-card table's shape and
+// limit grid.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <set>
 #include <tuple>
 
@@ -129,46 +128,22 @@ TEST(CalculateScore, ReasonsArePaddedInAnswerOrderAndAppendedAcrossCalls) {
                                 "Error with Bad and ?, Name not recognised"}));
 }
 
-// The credit-card scorecard written out by hand in table order: "*" marks a credit-file
-// characteristic, then come its bands as "BAND:points".
-const char* const kScorecard =
-    "AGE LOW-0100:0 0101-1711:0 1800-2211:-82 2300-2611:-42 2700-3511:-33 3600-4011:-27 "
-    "4100-5011:-19 5100-6011:-10 6100-HIGH:80\nTIMEATADDRESS LOW-600:0 601-1000:11 1001-2000:18 "
-    "2001-HIGH:51\nMARITALSTATUS W:-40 S:0 M:15 X:0 O:0\nRESIDENTIALSTATUS T:30 P:51 O:71 A:-75 "
-    "X:0\nOCCUPATION 1:0 2:0 3:20 4:-30 5:0 6:0 7:15 8:-50 9:0 11:0 12:20 13:15 14:20 15:0 16:20 "
-    "17:0 18:0 20:0 21:0 22:15 23:0 24:0 25:15 26:0 31:0 32:0 33:0 34:0 35:0 41:0 42:0 43:15 "
-    "44:-40 45:-40 46:0 99:0\nBUSINESSCODE 0:0 1:0 2:-20 3:-20 4:0 5:0 6:0 7:0 8:0 9:0 10:0 11:0 "
-    "12:0 13:0 14:-10 15:0 16:0 17:0 18:0 19:0 20:-10 21:-10 22:0 25:0 30:0 50:0 60:0 70:0 80:0 "
-    "90:0 99:0 999:0\nCHEQUECARDHELD 1:75 Y:75 0:0 N:0 :0\nVISACARDHELD 1:30 Y:30 0:0 N:0 "
-    ":0\nACCESSMASTERCARDHELD 1:30 Y:30 0:0 N:0 :0\nTIMEINJOB LOW-0:0 1-811:0 900-1411:10 "
-    "1500-HIGH:30\nTIMEINBANK LOW-11:-20 100-111:-10 200-311:-5 400-HIGH:0\nHOMETELEPHONE 1:0 "
-    "Y:0 0:-15 N:-15 :-15\n*LIVECREDITACCOUNTS T:0 M:0 J:0 K:0 1:25 2-4:33 5-7:60 "
-    "8-99:0\n*DEFAULTACCOUNTS T:0 M:0 J:0 1:-150 2-99:-220\n*SETTLEDCREDITACCOUNTS T:0 M:0 J:0 "
-    "L:0 1-2:12 3-99:25\n*WORSTSTATUSOFLIVEACCOUNTS T:0 M:0 J:0 N:0 Z:0 X:0 U:0 Q:0 0:0 1:0 "
-    "2:-170 3-99:-170 A:-170 B:-170 D:0 I:-170 N:0 Q:0 R:0 S:0 U:0 Z:0 :0\n*CCJS T:0 M:0 J:0 "
-    "1:-147 2-99:-160\n*SEARCHESL12M T:0 M:0 C:0 J:0 1:-13 2:-33 3:-46 4-6:-87 7-9:-130 "
-    "10-99:-140\n*SEARCHESL24M T:0 M:0 C:0 J:0 1-99:-50\n*NAMESMATCHINGONELECTORALROLL T:0 C:0 "
-    "M:0 1:10 2-99:10\n*YEARSSINCELASTREGISTERED T:0 C:0 M:0 0:0 1-5:0 "
-    "6-99:-30\n*WORSTSTATUSONSETTLEDACCOUNTS T:0 M:0 J:0 L:0 N:0 Z:0 X:0 U:0 Q:0 0:0 1:0 "
-    "2-99:-30 A:-30 B:-30 I:-30 D:0 R:0 V:0 W:0 S:0 :0\n*CHARGECARDACCOUNTSHELD T:0 M:0 J:0 0:0 "
-    "1-5:0 6-99:-30";
-
+// The points of the bands are checked by their effects: tests/cli scores applicants who
+// give every answer of every question (every-answer.jsonl).
 TEST(CreditCardScorecard, HoldsTheRequiredTableAndLimitGrid) {
   const TCCScore card;
   EXPECT_EQ(std::make_pair(card.BaseScore, card.CutOff), std::make_pair(819, 821));
-  std::string table, last;
-  std::set<std::string> distinct;
+  std::set<std::string> characteristics, creditFile, distinct;
   for (const TScoreRow& row : card.ScorecardRows()) {
-    if (row.Characteristic != last) {
-      table += (TScore::IsCreditFileCharacteristic(row.Characteristic) ? "\n*" : "\n") +
-               (last = row.Characteristic);
+    characteristics.insert(row.Characteristic);
+    if (TScore::IsCreditFileCharacteristic(row.Characteristic)) {
+      creditFile.insert(row.Characteristic);
     }
-    table += " " + row.Band + ":" + std::to_string(row.Points);
     distinct.insert(row.Characteristic + " " + row.Band);
   }
   EXPECT_EQ(card.ScorecardRows().size(), 219u);
-  EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 23);
-  EXPECT_EQ(table, "\n" + std::string(kScorecard));
+  EXPECT_EQ(characteristics.size(), 23u);
+  EXPECT_EQ(creditFile.size(), 11u);
   EXPECT_EQ(distinct.size(), 219u - 4u);  // N, Q, U and Z of WorstStatusofLiveAccounts twice
   for (const char* name : {"CCJ", "CCJSX", " CCJS", ""}) {
     EXPECT_FALSE(TScore::IsCreditFileCharacteristic(name)) << name;

@@ -118,36 +118,25 @@ class TestQuestionnaire : public QObject {
     QCOMPARE(built.count(), 0);
   }
 
-  // Position -1 leaves a slider at its start, where three labels differ from the rule.
-  void sliderWords_data() {
-    QTest::addColumn<int>("position");
-    QTest::addColumn<QString>("text");
-    // clang-format off
-    const std::tuple<const char*, int, const char*> rows[] = {
-        {"tbAge", -1, "18 Years Old"}, {"tbAge", 66, "Over 65 Years Old"},
-        {"tbAge", 65, "65 Years Old"}, {"tbYearsAtAddress", -1, "Less than 1 Year"},
-        {"tbYearsAtAddress", 21, "Over 20 years"}, {"tbYearsAtAddress", 1, "1 year"},
-        {"tbYearsAtAddress", 7, "7 years"}, {"tbYearsAtAddress", 0, "Less than 1 year"},
-        {"tbTimeAtJob", -1, "Less than 1 Year"}, {"tbTimeAtJob", 21, "Over 20 years"},
-        {"tbTimeAtJob", 0, "Less than a year"}, {"tbChargeCardsHeld", -1, "None"},
-        {"tbChargeCardsHeld", 6, "Over 5 charge cards"}, {"tbChargeCardsHeld", 2, "2 charge cards"},
-        {"tbChargeCardsHeld", 0, "No cards held"}, {"tbLiveAccounts", -1, "None"},
-        {"tbLiveAccounts", 9, "Over 8 live accounts"}, {"tbLiveAccounts", 4, "4 live accounts"},
-        {"tbLiveAccounts", 1, "1 live account"}};
-    // clang-format on
-    for (const auto& [slider, position, text] : rows) {
-      QTest::addRow("%s %d", slider, position) << position << text;
-    }
-  }
+  // Each slider shows the question table's words for its position, to the eye and to
+  // listeners: its opening text until it first moves, then the words of each position.
   void sliderWords() {
-    QFETCH(int, position);
-    QFETCH(QString, text);
-    const QString slider = QString(QTest::currentDataTag()).section(' ', 0, 0);
-    if (position >= 0) {
-      W<QSlider>(slider)->setValue(position == 0 ? 1 : 0);  // from elsewhere, so that it moves
-      W<QSlider>(slider)->setValue(position);
+    const std::pair<const char*, const char*> sliders[] = {{"tbAge", "age"},
+                                                           {"tbYearsAtAddress", "address-years"},
+                                                           {"tbTimeAtJob", "job-years"},
+                                                           {"tbChargeCardsHeld", "charge-cards"},
+                                                           {"tbLiveAccounts", "live-accounts"}};
+    for (const auto& [name, key] : sliders) {
+      const TQuestion& question = QuestionFor(key);
+      auto* slider = W<QSlider>(name);
+      auto* label = W<QLabel>(QString(name).replace(0, 2, "lbl"));  // tbAge shows in lblAge
+      QCOMPARE(label->text().toStdString(), OpeningWords(question));
+      for (int position = question.High; position >= question.Low; --position) {
+        slider->setValue(position);
+        QCOMPARE(label->text().toStdString(), ValueInWords(question, position));
+        QCOMPARE(slider->accessibleDescription(), label->text());
+      }
     }
-    QCOMPARE(W<QLabel>("lbl" + slider.mid(2))->text(), text);  // tbAge shows in lblAge
   }
 
   // The years-in-job question applies only to occupations with a job; switched off,
@@ -184,52 +173,50 @@ class TestQuestionnaire : public QObject {
     QCOMPARE(W<QLabel>("lblTimeAtJob")->text(), "10 years");
   }
 
-  // Each button shows its caption and, chosen, gives the answer its caption names.
+  // Each button shows its caption and, chosen, gives its question the value of the
+  // table's choice at its place in the row (what each value codes to: tests/cli).
   void choices_data() {
     QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("coded");  // the entries it adds to those of the start answers
     // clang-format off
-    const char* const rows[][3] = {
-        {"rbSingle", "Single", ""}, {"rbMarried", "Married", "MaritalStatus=M"},
-        {"rbDivorced", "Divorced", "MaritalStatus=W"},
-        {"rbMaritalOther", "Other (Widowed / Partner ?)", "MaritalStatus=X"},
-        {"rbTenant", "Tenant", "ResidentialStatus=T"},
-        {"rbLivingWithParents", "Living with Parents", "ResidentialStatus=P"},
-        {"rbOwner", "Owner", "ResidentialStatus=O"},
-        {"rbLocalAuthority", "Local Authority", "ResidentialStatus=A"},
-        {"rbOther", "Other", "ResidentialStatus=X"}, {"rbVisaYes", "Yes", "VisaCardHeld=Y"},
-        {"rbVisaNo", "No", ""}, {"rbMasterCardYes", "Yes", "AccessMastercardHeld=Y"},
-        {"rbMasterCardNo", "No", ""}, {"rbChequeCardYes", "Yes", "ChequeCardHeld=Y"},
-        {"rbChequeCardNo", "No", ""}, {"rbMissedPaymentsYes", "Yes", "WorstStatusofLiveAccounts=2"},
-        {"rbMissedPaymentsNo", "No", ""}, {"rbDefaultedAccountsNo", "No", ""},
-        {"rbDefaultedAccountsYes", "Yes", "DefaultAccounts=1"},
-        {"rbDefaultedAccountsMorethan1", "Yes, on more than one account", "DefaultAccounts=2"},
-        {"rbCCJNo", "No", ""}, {"rbCCJYes", "Yes", "CCJS=1"},
-        {"rbCCJMorethanone", "Yes, more than one", "CCJS=2"}, {"rbSettledAccountsNo", "No", ""},
-        {"rbSettledAccounts1", "1", "SettledCreditAccounts=1"},
-        {"rbSettledAccounts2", "2", "SettledCreditAccounts=2"},
-        {"rbSettledAccountsmoreThan2", "More than 2", "SettledCreditAccounts=3"},
-        {"rbElectoralRegisterNo", "No", ""},
-        {"rbElectoralRegisterYes", "Yes", "NamesMatchingonElectoralRoll=1"},
-        {"rbElectoralRegisterOver5Years", "Yes but last registered over 5 years ago",
-         "NamesMatchingonElectoralRoll=1 YearsSinceLastRegistered=6"}};
+    const char* const rows[][2] = {
+        {"rbSingle", "Single"}, {"rbMarried", "Married"}, {"rbDivorced", "Divorced"},
+        {"rbMaritalOther", "Other (Widowed / Partner ?)"}, {"rbTenant", "Tenant"},
+        {"rbLivingWithParents", "Living with Parents"}, {"rbOwner", "Owner"},
+        {"rbLocalAuthority", "Local Authority"}, {"rbOther", "Other"}, {"rbVisaYes", "Yes"},
+        {"rbVisaNo", "No"}, {"rbMasterCardYes", "Yes"}, {"rbMasterCardNo", "No"},
+        {"rbChequeCardYes", "Yes"}, {"rbChequeCardNo", "No"}, {"rbMissedPaymentsYes", "Yes"},
+        {"rbMissedPaymentsNo", "No"}, {"rbDefaultedAccountsNo", "No"},
+        {"rbDefaultedAccountsYes", "Yes"},
+        {"rbDefaultedAccountsMorethan1", "Yes, on more than one account"}, {"rbCCJNo", "No"},
+        {"rbCCJYes", "Yes"}, {"rbCCJMorethanone", "Yes, more than one"},
+        {"rbSettledAccountsNo", "No"}, {"rbSettledAccounts1", "1"}, {"rbSettledAccounts2", "2"},
+        {"rbSettledAccountsmoreThan2", "More than 2"}, {"rbElectoralRegisterNo", "No"},
+        {"rbElectoralRegisterYes", "Yes"},
+        {"rbElectoralRegisterOver5Years", "Yes but last registered over 5 years ago"}};
     // clang-format on
-    for (const auto& [button, caption, coded] : rows) {
-      QTest::newRow(button) << caption << coded;
+    for (const auto& [button, caption] : rows) {
+      QTest::newRow(button) << caption;
     }
   }
   void choices() {
     QFETCH(QString, caption);
-    QFETCH(QString, coded);
     auto* button = W<QRadioButton>(QTest::currentDataTag());
     QCOMPARE(button->text(), caption);
     QCOMPARE(button->accessibleName(), caption);
-    button->click();
-    QStringList entries = Coded(form->Answers()).split(' ', Qt::SkipEmptyParts);
-    for (const QString& start : Coded(TAnswers{}).split(' ', Qt::SkipEmptyParts)) {
-      entries.removeOne(start);
+    // Its question, by the description every button of a row carries, and its place.
+    const QString asked = button->accessibleDescription();
+    const auto found = std::find_if(Questions().begin(), Questions().end(),
+                                    [&](const TQuestion& q) { return asked == q.Text; });
+    QVERIFY(found != Questions().end());
+    int place = 0;
+    for (QRadioButton* other : form->findChildren<QRadioButton*>()) {
+      if (other == button) {
+        break;
+      }
+      place += other->accessibleDescription() == asked;
     }
-    QCOMPARE(entries.join(' '), coded);
+    button->click();
+    QCOMPARE(AnswerValue(*found, form->Answers()), found->Choices.at(place).Value);
   }
 
   // A choice in each of the ten groups stays; choosing again moves it in its group only.
