@@ -233,7 +233,8 @@ TEST(ReportDocument, ShownFormHasNoCrLfAndSavedFormEndsEveryLineWithOne) {
 }
 
 // Those that tests/cli leaves out: a bad entry or bytes that are no UTF-8 in --score,
-// and bad input of every kind, each named in a one-line message.
+// and bad input of every kind, each named in a one-line message (the program itself
+// passes one on: tests/cli bad_key).
 TEST(ReportCli, ScoresAndBadInput) {
   EXPECT_EQ(RunReportCli({"--score", "Age=1800", "Colour=a=b", "MaritalStatus=M"}).out,
             "{\"TotalScore\":834,\"CutOff\":821,\"PositiveReasons\":[\"00015=MaritalStatus\"],"
@@ -250,7 +251,12 @@ TEST(ReportCli, ScoresAndBadInput) {
       {{"--shown", "--shown"}, "--shown"}, {{"--income", "5"}, "--income"},
       {{"--score", "--income"}, "--income"}, {{"--score", "--income", "99999999999"}, "99999999999"},
       {{"--score", "--income", "1", "--income", "2"}, "--income"},
-      {{"line\nbreak=1"}, "line\\x0abreak=1"}, {{"\r\x1b[2J"}, "\\x0d\\x1b[2J"}};
+      {{"line\nbreak=1"}, "line\\x0abreak=1"}, {{"\r\x1b[2J"}, "\\x0d\\x1b[2J"},
+      {{"age=67"}, "18 ... 66"}, {{"residential=council"}, "residential=council"},
+      {{"visa=yes", "visa=no"}, "visa=no"}, {{"age"}, "\"age\""}, {{"--verbose"}, "--verbose"},
+      {{"--shown", "--codes"}, "--codes"}, {{"--score", "--income", "lots"}, "lots"},
+      {{"--score", "Age"}, "Age"}, {{"--json", "age=40"}, "--json"},
+      {{"--batch", "age=40"}, "age=40"}, {{"--batch", "--explain"}, "--explain"}};
   // clang-format on
   for (const auto& [args, named] : bad) {
     const CliOutcome outcome = RunReportCli(args);
