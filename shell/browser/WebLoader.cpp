@@ -80,6 +80,7 @@ QByteArray Request(const QUrl& url) {
 
 TWebLoader::TWebLoader(QObject* parent) : QObject(parent), deadline_(new QTimer(this)) {
   deadline_->setSingleShot(true);
+  deadline_->setTimerType(Qt::PreciseTimer);  // a coarse one may fire 5 % late
   connect(deadline_, &QTimer::timeout, this, [this] { Fail(QLatin1String(kTimeoutReason)); });
 }
 
