@@ -162,6 +162,7 @@ struct TBatchScorer::TState {
   std::vector<uint32_t> ranked;  // ids in the report's order
   std::map<std::string, uint32_t> byText;
   TAnswerScore score;
+  std::vector<char> output = std::vector<char>(4096);   // one applicant's results line
   std::vector<uint32_t> positive, negative;             // an applicant's, by id
   std::vector<std::string> positiveText, negativeText;  // the long way's
 
@@ -464,21 +465,31 @@ bool TBatchScorer::ScoreLine(std::string_view line, size_t readable, uint64_t nu
   }
   const int32_t total = score.Score.Total;
   const int32_t cutOff = state.card.CutOff();
-  out += "{\"total\":";
-  AppendNumber(out, total);
-  out += ",\"cutoff\":";
-  AppendNumber(out, cutOff);
-  out += total >= cutOff ? ",\"accepted\":true" : ",\"accepted\":false";
-  out += ",\"rating\":\"";
-  out += RatingWord(total);
-  out += "\",\"limit\":";
-  // As in the report: no limit without a usable salary.
-  if (score.MonthlyIncome > 0) {
-    AppendNumber(out, score.CreditLimit);
-  } else {
-    out += "null";
+  const std::string& rating = RatingWord(total);
+  // The line is written into a buffer of its own and appended at once: a few dozen
+  // appends to the block's output cost more than the line itself.
+  std::vector<char>& buffer = state.output;
+  size_t bound = 200 + rating.size();
+  for (const auto* ids : {&state.positive, &state.negative}) {
+    for (const uint32_t id : *ids) {
+      bound += state.reasons[id].json.size() + 1;
+    }
   }
-  if (!known) {
+  if (!known || bound > buffer.size()) {
+    out += "{\"total\":";
+    AppendNumber(out, total);
+    out += ",\"cutoff\":";
+    AppendNumber(out, cutOff);
+    out += total >= cutOff ? ",\"accepted\":true" : ",\"accepted\":false";
+    out += ",\"rating\":\"";
+    out += rating;
+    out += "\",\"limit\":";
+    // As in the report: no limit without a usable salary.
+    if (score.MonthlyIncome > 0) {
+      AppendNumber(out, score.CreditLimit);
+    } else {
+      out += "null";
+    }
     state.positiveText.clear();
     state.negativeText.clear();
     state.card.Reasons(score.Codes, score.Score, state.positiveText, state.negativeText);
@@ -489,6 +500,27 @@ bool TBatchScorer::ScoreLine(std::string_view line, size_t readable, uint64_t nu
     out += "}\n";
     return true;
   }
+  char* at = buffer.data();
+  const auto text = [&](std::string_view part) {
+    std::memcpy(at, part.data(), part.size());
+    at += part.size();
+  };
+  const auto integer = [&](int64_t value) {
+    at = std::to_chars(at, buffer.data() + buffer.size(), value).ptr;
+  };
+  text("{\"total\":");
+  integer(total);
+  text(",\"cutoff\":");
+  integer(cutOff);
+  text(total >= cutOff ? ",\"accepted\":true,\"rating\":\"" : ",\"accepted\":false,\"rating\":\"");
+  text(rating);
+  text("\",\"limit\":");
+  // As in the report: no limit without a usable salary.
+  if (score.MonthlyIncome > 0) {
+    integer(score.CreditLimit);
+  } else {
+    text("null");
+  }
   // In the report's order, the last first: by rank (known now for all of them), the id
   // beside it in the low bits.
   const auto write = [&](std::vector<uint32_t>& ids) {
@@ -496,20 +528,21 @@ bool TBatchScorer::ScoreLine(std::string_view line, size_t readable, uint64_t nu
       id |= state.reasons[id].rank << 16;
     }
     std::sort(ids.begin(), ids.end(), std::greater<uint32_t>());
-    out += '{';
+    *at++ = '{';
     for (size_t k = 0; k < ids.size(); ++k) {
       if (k > 0) {
-        out += ',';
+        *at++ = ',';
       }
-      out += state.reasons[ids[k] & 0xFFFF].json;
+      text(state.reasons[ids[k] & 0xFFFF].json);
     }
-    out += '}';
+    *at++ = '}';
   };
-  out += ",\"positive\":";
+  text(",\"positive\":");
   write(state.positive);
-  out += ",\"negative\":";
+  text(",\"negative\":");
   write(state.negative);
-  out += "}\n";
+  text("}\n");
+  out.append(buffer.data(), static_cast<size_t>(at - buffer.data()));
   return true;
 }
 
