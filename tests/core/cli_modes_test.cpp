@@ -10,12 +10,10 @@
 #include <nlohmann/json.hpp>
 #include <random>
 #include <set>
-#include <sstream>
 #include <tuple>
 
 #include "cli/Answers.h"
 #include "cli/Batch.h"
-#include "cli/ReportCli.h"
 #include "questionnaire/AnswerCoding.h"
 #include "report/Explain.h"
 
@@ -69,31 +67,6 @@ int32_t Total(const TAnswers& answers) {
   TAnswerScore score;
   ScoreAnswers(CompiledCreditCard(), answers, score);
   return score.Score.Total;
-}
-
-TEST(Explain, LedgerAndWaysAddUpOnGeneratedAnswers) {
-  std::mt19937 random(14);
-  for (int turn = 0; turn < 100; ++turn) {
-    const TAnswers answers = AnswersOf(Applicant(random));
-    const TExplanation e = Explain(answers, TCCScore());
-    int32_t sum = e.Base;
-    for (const TLedgerRow& row : e.Ledger) {
-      sum += row.Points;
-    }
-    ASSERT_EQ(sum, Total(answers)) << ExplanationText(e);
-    ASSERT_EQ(e.Total, sum);
-    std::vector<TWay> ways = e.Ways;
-    if (e.Waiting) {
-      ways.push_back(*e.Waiting);
-    }
-    for (const TWay& way : ways) {
-      int32_t gained = e.Total;
-      for (const TAnswerChange& change : way.Changes) {
-        gained += change.Points;
-      }
-      EXPECT_EQ(gained, way.Total) << ExplanationText(e);
-    }
-  }
 }
 
 // Every set of moves the question table's rules allow, tried whole: for each set of
@@ -161,6 +134,18 @@ struct BruteForce {
 // no other exists; the waiting way is the fewest years that reach.
 void CheckWays(const TAnswers& answers) {
   const TExplanation e = Explain(answers, TCCScore());
+  int32_t sum = e.Base;  // the ledger adds up to the card's total
+  for (const TLedgerRow& row : e.Ledger) {
+    sum += row.Points;
+  }
+  ASSERT_TRUE(sum == Total(answers) && e.Total == sum) << ExplanationText(e);
+  const auto addsUp = [&e](const TWay& way) {
+    int32_t total = e.Total;
+    for (const TAnswerChange& change : way.Changes) {
+      total += change.Points;
+    }
+    return total == way.Total;
+  };
   const size_t maxSize = e.Ways.size() == 3 ? e.Ways[2].Changes.size() : Questions().size();
   const BruteForce brute(answers, e.Total >= e.CutOff ? 0 : maxSize);
   std::vector<uint32_t> least;
@@ -188,7 +173,7 @@ void CheckWays(const TAnswers& answers) {
       ApplyMove(*change.Question, changed, change.Answer);
       set |= 1u << (at - brute.acting.begin());
     }
-    EXPECT_EQ(Total(changed), e.Ways[w].Total);
+    EXPECT_TRUE(Total(changed) == e.Ways[w].Total && addsUp(e.Ways[w])) << ExplanationText(e);
     EXPECT_NE(std::find(least.begin(), least.end(), set), least.end()) << ExplanationText(e);
     EXPECT_EQ(key(set), key(least[w])) << ExplanationText(e);
   }
@@ -208,6 +193,7 @@ void CheckWays(const TAnswers& answers) {
     }
   }
   EXPECT_EQ(e.Waiting ? e.Waiting->Years : 49, e.Total < e.CutOff ? years : 49);
+  EXPECT_TRUE(!e.Waiting || addsUp(*e.Waiting)) << ExplanationText(e);
   const bool none = e.Total < e.CutOff && least.empty() && !e.Waiting;
   EXPECT_EQ(!e.Obstacles.empty(), none) << ExplanationText(e);
   EXPECT_EQ(ExplanationText(e).find("No change you can make now") != std::string::npos,
@@ -236,42 +222,6 @@ TEST(Explain, WaysForwardAreTheFirstLeastSetsOfPossibleMoves) {
   for (const auto& given : {record, done}) {
     CheckWays(AnswersOf(given));
     EXPECT_TRUE(Explain(AnswersOf(given), TCCScore()).Ways.empty());
-  }
-}
-
-// The examples that gave advice nobody could follow: a visa card alone reaches the
-// cut-off at 25 while unemployed; the years at the address come with time; a record of
-// missed payments and defaults leaves no way, and says what stands in it.
-TEST(Explain, ExamplesGiveOnlyAdviceAPersonCanFollow) {
-  const std::pair<std::string, std::vector<std::string>> examples[] = {
-      {"age=25 occupation=7 residential=tenant telephone=0123 cheque-card=yes charge-cards=6",
-       {"  visa  (not answered)  ->  Yes  +30  easy\n"}},
-      {"age=22 occupation=7 residential=tenant telephone=0123 cheque-card=yes charge-cards=6 "
-       "address-years=3",
-       {"  3 years  ", "with time, in 17 years\n"}},
-      {"age=23 marital=single salary=9000 residential=tenant address-years=1 occupation=7 "
-       "defaults=yes ccj=no missed-payments=yes electoral=no",
-       {"No change you can make now reaches the cut-off.\n", "-170  cannot change\n"}}};
-  for (const auto& [line, expected] : examples) {
-    std::vector<std::string> args = {"--explain"};
-    std::stringstream split(line);
-    for (std::string arg; split >> arg;) {
-      args.push_back(arg);
-    }
-    const std::string out = RunReportCli(args).out;
-    for (const std::string& part : expected) {
-      EXPECT_NE(out.find(part), std::string::npos) << part << "\n" << out;
-    }
-    for (const char* never : {"Retired", "Higher Prof", "Student"}) {
-      EXPECT_EQ(out.find(never), std::string::npos) << never << "\n" << out;
-    }
-    TAnswers answers;
-    for (size_t a = 1; a < args.size(); ++a) {
-      const TQuestion* question = nullptr;
-      TAnswerReader(answers).Put(args[a].substr(0, args[a].find('=')),
-                                 args[a].substr(args[a].find('=') + 1), question);
-    }
-    CheckWays(answers);
   }
 }
 

@@ -40,20 +40,6 @@ TEST(IntegerOfText, DecimalOrHexWithinThirtyTwoBitsElseTheDefault) {
   }
 }
 
-TEST(PosChar, OneCharacterFromOneBasedStartExactCaseEverywhereFirst) {
-  // clang-format off
-  const std::tuple<const char*, const char*, bool, int32_t, int32_t> cases[] = {
-      {"-", "LOW-0100", true, 1, 4}, {"=", "00-82=Age", true, 1, 6}, {"a", "abca", true, 2, 4},
-      {"a", "abca", true, 5, 0}, {"ab", "xab", true, 1, 0}, {"", "xab", true, 1, 0},
-      {"a", "", false, 1, 0}, {"a", "Abca", false, 1, 4}, {"a", "Abc", false, 1, 1},
-      {"a", "Abc", true, 1, 0}, {"B", "xxbxB", false, 1, 5}, {"b", "Bxb", false, 3, 3},
-      {"b", "Bxx", false, 2, 0}, {"@", "`", false, 1, 0}, {"[", "{", false, 1, 0}};
-  // clang-format on
-  for (const auto& [sub, s, caseSensitive, start, expected] : cases) {
-    EXPECT_EQ(PosChar(sub, s, caseSensitive, start), expected) << sub << " in " << s;
-  }
-}
-
 TEST(CalculateScore, ScanRulesErrorsAndStops) {
   const std::optional<Texts> clean, none = Texts{};  // no list; a list without messages
   const auto error = [](const std::string& name, const std::string& value) {

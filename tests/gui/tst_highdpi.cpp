@@ -69,16 +69,14 @@ static QStringList LayoutFaults(QWidget* top) {
 // The About box places its controls itself: none stands over the one above it.
 static QStringList AboutFaults(Taboutfrm& box) {
   QStringList faults = LayoutFaults(&box);
-  const std::pair<const char*, const char*> rows[] = {{"Image1", "Label4"},
-                                                      {"Label4", "lblVersion"},
-                                                      {"lblVersion", "Label3"},
-                                                      {"Label3", "Button1"},
-                                                      {"lblWebsite", "lblEmail"}};
-  for (const auto& [above, below] : rows) {
-    const QWidget* upper = Child<QWidget>(&box, above);
-    const QWidget* lower = Child<QWidget>(&box, below);
-    if (upper->geometry().bottom() >= lower->y()) {
-      faults << lower->property("text").toString() + " overlaps the control above";
+  for (const char* column : {"Image1 Label4 lblVersion Label3 Button1", "lblWebsite lblEmail"}) {
+    const QStringList names = QString(column).split(' ');  // each above the next
+    for (qsizetype i = 0; i + 1 < names.size(); ++i) {
+      const QWidget* upper = Child<QWidget>(&box, qPrintable(names[i]));
+      const QWidget* lower = Child<QWidget>(&box, qPrintable(names[i + 1]));
+      if (upper->geometry().bottom() >= lower->y()) {
+        faults << lower->property("text").toString() + " overlaps the control above";
+      }
     }
   }
   return faults;

@@ -117,7 +117,7 @@ class TestMainForm : public QObject {
     QVERIFY(newsBtn->isChecked() && !singleSearchBtn->isChecked() && !helpBtn->isChecked());
     QCOMPARE(news()->geometry(), Child<QWidget>(&w, "MainPanel")->rect());
     QTRY_COMPARE(news()->State(), State::Accepted);
-    QCOMPARE(server_.Requests().last().target, NewsPath().toLatin1());
+    QCOMPARE(server_.Requests().last(), NewsPath().toLatin1());
 
     QTest::mouseClick(singleSearchBtn, Qt::LeftButton);
     QPointer<TSolvaraForm> first = form();
@@ -140,7 +140,7 @@ class TestMainForm : public QObject {
       QTest::mouseClick(newsBtn, Qt::LeftButton);
       QCOMPARE(news(), page);
       QTRY_COMPARE(server_.Requests().size(), asked + click);
-      QCOMPARE(server_.Requests().last().target, NewsPath().toLatin1());
+      QCOMPARE(server_.Requests().last(), NewsPath().toLatin1());
     }
     QVERIFY(boxes_.isEmpty());
   }

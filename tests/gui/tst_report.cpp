@@ -40,6 +40,17 @@ class TestReport : public QObject {
   void Click(const char* button) {
     QTest::mouseClick(Child<QPushButton>(form.get(), button), Qt::LeftButton);
   }
+  // The browsers a click on the button asked to print.
+  static QList<QWidget*> PrintAsked(QPushButton* button) {
+    QList<QWidget*> asked;
+    TWebBrowser::SetPrintDialogHook([&asked](QPrinter*, QWidget* parent) {
+      asked << parent;
+      return false;
+    });
+    QTest::mouseClick(button, Qt::LeftButton);
+    TWebBrowser::SetPrintDialogHook({});
+    return asked;
+  }
 
  private slots:
   void initTestCase() {
@@ -91,23 +102,13 @@ class TestReport : public QObject {
     QCOMPARE(Entries(out->path()), before.isEmpty() ? QStringList() : QStringList{name});
   }
 
-  // Print asks the report's own browser, which prints what it shows (tst_browser).
-  void printingAsksTheReport() {
-    QList<QWidget*> asked;
-    TWebBrowser::SetPrintDialogHook([&asked](QPrinter*, QWidget* parent) {
-      asked << parent;
-      return false;
-    });
-    Click("btnPrint");
-    TWebBrowser::SetPrintDialogHook({});
-    QCOMPARE(asked, QList<QWidget*>{Child<TWebBrowser>(form.get(), "WebReport")});
-    QVERIFY(messages.isEmpty());
-  }
-
   // "Why?" explains the answers the report was built from (an answer changed since is not
   // among them) in the words --explain prints, and prints its own document; the report
-  // shown and the file saved stay as they were.
+  // shown and the file saved stay as they were. Print asks the report's own browser, which
+  // prints what it shows (tst_browser).
   void whyExplainsTheReportsAnswers() {
+    QCOMPARE(PrintAsked(Child<QPushButton>(form.get(), "btnPrint")),
+             QList<QWidget*>{Child<TWebBrowser>(form.get(), "WebReport")});
     const TAnswers reported = form->Answers();
     const QString report = ShownReport(*form);
     Child<QLineEdit>(form.get(), "edTelephone")->setText("0123");
@@ -123,19 +124,13 @@ class TestReport : public QObject {
     const std::string expected = ExplanationText(Explain(reported, TCCScore()));
     QVERIFY(expected.find("(not answered)") != std::string::npos);
     QCOMPARE(words(why->View()->toPlainText()), words(QString::fromStdString(expected)));
-    QList<QWidget*> asked;
-    TWebBrowser::SetPrintDialogHook([&asked](QPrinter*, QWidget* parent) {
-      asked << parent;
-      return false;
-    });
-    QTest::mouseClick(Child<QPushButton>(dialog, "btnWhyPrint"), Qt::LeftButton);
-    TWebBrowser::SetPrintDialogHook({});
-    QCOMPARE(asked, QList<QWidget*>{why});
+    QCOMPARE(PrintAsked(Child<QPushButton>(dialog, "btnWhyPrint")), QList<QWidget*>{why});
     QCOMPARE(ShownReport(*form), report);
     const QString path = out->filePath("Results.htm");
     form->SetSaveFileChooser([path](TSaveReportDialog&) { return path; });
     Click("btnSave");
     QCOMPARE(ReadAll(path), ExpectedFile());
+    QCOMPARE(messages, QStringList{"Information: Report saved."});  // and none for printing
   }
 
   // The real dialog: its settings; a name without extension used as typed and proposed

@@ -82,8 +82,8 @@ class TestStress : public QObject {
     Click(Child<QWidget>(window_.get(), "SingleSearchBtn"));
     Click(Child<QWidget>(window_.get(), "NewsBtn"));
     QTRY_COMPARE(window_->findChild<TNewsForm*>()->State(), TNewsForm::TNewsState::Accepted);
-    for (const LocalHttpServer::Request& request : server_.Requests()) {
-      QCOMPARE(QString::fromLatin1(request.target), news);
+    for (const QByteArray& target : server_.Requests()) {
+      QCOMPARE(QString::fromLatin1(target), news);
     }
     window_.reset();
     QVERIFY(MouseHookHandle == nullptr);

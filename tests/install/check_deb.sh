@@ -1,21 +1,12 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a finished build and checks it without installing
-# it: the runtime dependencies are declared, every file lies where the install
-# layout puts it, and lintian finds no error and no warning.
+# it: the runtime dependencies are declared, it holds exactly the installed tree, and
+# lintian finds no error and no warning.
 #
-# usage: check_deb.sh BUILD_DIR OUT_DIR WITH_REPORT(0|1)
-set -euo pipefail
-
+# usage: check_deb.sh BUILD_DIR OUT_DIR
+source "$(dirname "$0")/common.sh"
 build=$1
 out=$2
-with_report=$3
-
-app_id=example.solvara.Solvara
-problems=0
-fail() {
-  echo "FAIL: $*" >&2
-  problems=$((problems + 1))
-}
 
 rm -rf "$out"
 mkdir -p "$out"
@@ -60,18 +51,10 @@ for exe in "$extract"/usr/lib/solvara/solvara "$extract"/usr/bin/solvara-report;
   done
 done
 
-contents=$(dpkg-deb --contents "$deb" | awk '{ $1=$2=$3=$4=$5=""; sub(/^ +/, ""); print }')
-has() { grep -qxF "$1" <<<"$contents" || fail "the package lacks $1"; }
-has ./usr/lib/solvara/solvara
-has ./usr/lib/solvara/help.htm
-has "./usr/bin/solvara -> ../lib/solvara/solvara"
-[ "$with_report" = 1 ] && has ./usr/bin/solvara-report
-has "./usr/share/applications/$app_id.desktop"
-has "./usr/share/metainfo/$app_id.metainfo.xml"
-has "./usr/share/icons/hicolor/scalable/apps/$app_id.svg"
-for size in 16 22 24 32 48 64 128 256; do
-  has "./usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png"
-done
+# Exactly the files and links that the install puts in place (install_layout checks those).
+stage "$out/stage"
+files() { (cd "$1" && find . ! -type d | sort); }
+diff <(files "$out/stage") <(files "$extract") >&2 || fail "the package differs from the installed tree"
 
 # The programs inside must be executable and stripped.
 for exe in usr/lib/solvara/solvara usr/bin/solvara-report; do
@@ -92,8 +75,4 @@ else
   fail "lintian is missing (scripts/deps.sh installs it)"
 fi
 
-if [ "$problems" -gt 0 ]; then
-  echo "$problems problem(s) in $deb" >&2
-  exit 1
-fi
-echo "package $(basename "$deb") declares its dependencies and holds every file"
+finish "$deb" "package $(basename "$deb") declares its dependencies and holds every file"

@@ -5,25 +5,15 @@
 # that agree with each other, and the icons in the hicolor theme.
 #
 # usage: check_install.sh BUILD_DIR STAGE_DIR HOME_PAGE SUPPORT_EMAIL WITH_REPORT(0|1)
-set -euo pipefail
-
+source "$(dirname "$0")/common.sh"
 build=$1
 stage=$2
 home_page=$3
 support_email=$4
 with_report=$5
-
-app_id=example.solvara.Solvara
 prefix=/usr
 root=$stage$prefix
-problems=0
-fail() {
-  echo "FAIL: $*" >&2
-  problems=$((problems + 1))
-}
-
-rm -rf "$stage"
-DESTDIR=$stage cmake --install "$build" --prefix "$prefix" >/dev/null
+stage "$stage"
 
 # The program and its help page, in one folder.
 program=$root/lib/solvara/solvara
@@ -104,8 +94,4 @@ unexpected=$(cd "$stage" && find . ! -type d | sed 's|^\.||' | grep -vE \
   true)
 [ -z "$unexpected" ] || fail "unexpected files installed: $unexpected"
 
-if [ "$problems" -gt 0 ]; then
-  echo "$problems problem(s) in the installed tree under $stage" >&2
-  exit 1
-fi
-echo "installed tree under $stage is complete and valid"
+finish "the installed tree under $stage" "installed tree under $stage is complete and valid"

@@ -26,11 +26,7 @@ QUrl LocalHttpServer::Url(const QString& path) const {
 }
 
 void LocalHttpServer::SetResponse(const QString& path, int status, const QByteArray& body) {
-  responses_.insert(path, {status, body, {}});
-}
-
-void LocalHttpServer::SetRedirect(const QString& path, const QString& location) {
-  responses_.insert(path, {302, {}, location.toUtf8()});
+  responses_.insert(path, {status, body});
 }
 
 void LocalHttpServer::OnReadyRead(QTcpSocket* socket) {
@@ -43,26 +39,18 @@ void LocalHttpServer::OnReadyRead(QTcpSocket* socket) {
   if (!it->contains("\r\n\r\n")) {
     return;
   }
-  requests_.append({it->left(it->indexOf("\r\n")).split(' ').value(1)});
+  requests_.append(it->left(it->indexOf("\r\n")).split(' ').value(1));
   it->clear();
   if (silent_) {
     return;
   }
 
-  const QString path =
-      QString::fromUtf8(requests_.constLast().target).section(QLatin1Char('?'), 0, 0);
+  const QString path = QString::fromUtf8(requests_.constLast()).section(QLatin1Char('?'), 0, 0);
   const Response response = responses_.value(path);
-  const QByteArray reason = response.status == 200   ? "OK"
-                            : response.status == 302 ? "Found"
-                            : response.status == 404 ? "Not Found"
-                                                     : "Status";
-  QByteArray head = "HTTP/1.0 " + QByteArray::number(response.status) + ' ' + reason + "\r\n";
-  head += "Content-Type: text/html\r\nContent-Length: " + QByteArray::number(response.body.size());
-  if (!response.location.isEmpty()) {
-    head += "\r\nLocation: " + response.location;
-  }
   // The body apart, so that the socket shares it rather than copying a large one.
-  socket->write(head + "\r\nConnection: close\r\n\r\n");
+  socket->write("HTTP/1.0 " + QByteArray::number(response.status) +
+                " Status\r\nContent-Type: text/html\r\nContent-Length: " +
+                QByteArray::number(response.body.size()) + "\r\nConnection: close\r\n\r\n");
   socket->write(response.body);
   pending_.erase(it);
   socket->disconnectFromHost();

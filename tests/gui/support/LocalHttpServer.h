@@ -14,10 +14,6 @@ class QTcpSocket;
 
 class LocalHttpServer : public QObject {
  public:
-  struct Request {
-    QByteArray target;  // the path with any query, as sent
-  };
-
   explicit LocalHttpServer(QObject* parent = nullptr);
 
   // Listens on 127.0.0.1 at a port the system picks. False when that fails.
@@ -28,13 +24,13 @@ class LocalHttpServer : public QObject {
   // What a request for this path (the target without its query) gets; unknown paths
   // get 404.
   void SetResponse(const QString& path, int status, const QByteArray& body);
-  void SetRedirect(const QString& path, const QString& location);
 
   // While silent, requests are read and recorded but never answered, and the
   // connection is left open.
   void SetSilent(bool silent) { silent_ = silent; }
 
-  QList<Request> Requests() const { return requests_; }
+  // The targets requested: each the path with any query, as sent.
+  QList<QByteArray> Requests() const { return requests_; }
   // Connections accepted and neither answered nor closed by the client.
   int UnansweredConnections() const { return pending_.size(); }
 
@@ -42,13 +38,12 @@ class LocalHttpServer : public QObject {
   struct Response {
     int status = 404;
     QByteArray body = "<html><body>Not found</body></html>";
-    QByteArray location;
   };
   void OnReadyRead(QTcpSocket* socket);
 
   QTcpServer* server_;
   QHash<QString, Response> responses_;
   QHash<QTcpSocket*, QByteArray> pending_;  // what each open connection has sent so far
-  QList<Request> requests_;
+  QList<QByteArray> requests_;
   bool silent_ = false;
 };
