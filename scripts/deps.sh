@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-dejavu-core
   xvfb xauth xdotool libxdamage-dev imagemagick x11-utils
-  dbus-daemon dbus-bin # dbus-run-session, dbus-send: the real-window tests' session bus
+  dbus-daemon dbus-bin # dbus-run-session, dbus-send: the real-window test's session bus
   at-spi2-core python3-pyatspi # the accessibility bus and the bindings the tests read it with
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev file lintian help2man

@@ -1,19 +1,18 @@
-# The setting both real-program tests run the program in, and the checks that it keeps
-# nothing and sends nothing. Sourced by run_e2e.sh and run_atspi.sh after they have set
-#   name       the test's name in its messages
-#   solvara report_cli recorder artifacts home_page   from their arguments
-# Run as a script, "session.sh leaks" lists the leaks (see leaks below) for a test
-# that drives the program from elsewhere; it reads marker, salary, env_dir, run_dir
-# from the environment.
+#!/usr/bin/env bash
+# The real program on a private X server, in a session of its own, driven through the
+# desktop's accessibility bus and by X input (real_window.py says what is tried); where
+# Qt's GTK platform theme is installed, started once more under it, to show that it is
+# still one application on the bus. Then the checks that it kept and sent nothing.
 #
-# The program runs as on a desktop: a private X server, a session bus of its own
-# (dbus-run-session), whose services see the same HOME, and on that bus the session's
-# accessibility bus with a screen reader's wish turned on, so that the program's
-# accessibility bridge is at work and the tests can find its controls there. Without
-# a bus of its own, libdbus would start one behind the program's back (dbus-x11's
-# autolaunch) and note its address in HOME. The session's settings are kept in memory:
-# turning accessibility on is then noted nowhere on disk, and what the program writes
-# stands out.
+# Usage: run.sh SOLVARA SOLVARA_REPORT RECORDER ARTIFACTS_DIR HOME_PAGE
+#        run.sh leaks   (lists the leaks below; reads marker, salary, env_dir, run_dir)
+#
+# The session: a session bus of its own (dbus-run-session), whose services see the same
+# HOME, and on it the accessibility bus with a screen reader's wish turned on, so that
+# the program's bridge is at work. Without a bus of its own, libdbus would start one
+# behind the program's back (dbus-x11's autolaunch) and note its address in HOME. The
+# settings are kept in memory: turning accessibility on is noted nowhere on disk, and
+# what the program writes stands out.
 #
 # What the checks prove:
 #   - nothing is stored: HOME and every XDG folder point at one empty folder, and
@@ -25,6 +24,7 @@
 #   - no answer reaches the disk: a unique telephone marker and a distinctive salary
 #     are searched for in HOME, the temporary folders and the working folder, while
 #     the program runs and after it has ended.
+set -euo pipefail
 
 # Files that hold the marker or the salary, as UTF-8 or UTF-16, in the places a
 # program writes to; the saved report (the user's own choice) excepted.
@@ -40,31 +40,29 @@ leaks() {
     "${places[@]}" 2>/dev/null | grep -vxF "$env_dir/Results.htm" || true
 }
 
-if [ "${BASH_SOURCE[0]}" = "$0" ]; then
-  [ "${1:-}" = leaks ] && leaks
-  exit
-fi
+[ "${1:-}" = leaks ] && { leaks; exit; }
+solvara=$1 report_cli=$2 recorder=$3 artifacts=$4 home_page=$5
+here=$(dirname "$0")
 
 fail() {
-  echo "$name: FAIL: $*" >&2
-  shot "zz-failure" || true
+  echo "e2e: FAIL: $*" >&2
+  import -window root "$artifacts/failure.png" 2>/dev/null || true
   exit 1
 }
-note() { echo "$name: $*"; }
+note() { echo "e2e: $*"; }
 
-for tool in Xvfb xdotool xwininfo import python3 dbus-run-session dbus-send; do
+for tool in Xvfb xdotool xwininfo import dbus-run-session dbus-send; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps.sh installs it)"
 done
 # The accessibility bus and the bindings that read it are Debian's, for Debian's Python.
 [ -x /usr/libexec/at-spi-bus-launcher ] || fail "at-spi2-core is missing (scripts/deps.sh installs it)"
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null ||
   fail "python3-pyatspi is missing (scripts/deps.sh installs it)"
-a11y() { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/a11y.py" "$@"; }
 export PYTHONDONTWRITEBYTECODE=1 # nothing left in the source tree
 
 rm -rf "$artifacts"
 mkdir -p "$artifacts"
-work=$(mktemp -d "/tmp/solvara-$name.XXXXXX")
+work=$(mktemp -d /tmp/solvara-e2e.XXXXXX)
 env_dir=$work/home         # HOME and every XDG folder but the runtime one
 runtime_dir=$work/runtime # XDG_RUNTIME_DIR: the session's sockets
 run_dir=$work/run         # the program's working folder
@@ -74,8 +72,9 @@ chmod 700 "$env_dir" "$runtime_dir"
 started=()
 cleanup() {
   local pid
+  # A session is a process group of its own: what its bus started goes with it.
   for pid in "${started[@]}"; do
-    kill "$pid" 2>/dev/null || true
+    kill -- "-$pid" 2>/dev/null || kill "$pid" 2>/dev/null || true
   done
   wait 2>/dev/null || true
   rm -rf "$work"
@@ -100,12 +99,6 @@ done
 [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n1 "$work/display")"
 note "X display $DISPLAY"
-
-shot_count=0
-shot() {
-  shot_count=$((shot_count + 1))
-  import -window root "$artifacts/$(printf '%02d' "$shot_count")-$1.png" 2>/dev/null
-}
 
 # ---- the recording server at the home page -----------------------------------
 recording=0
@@ -145,7 +138,7 @@ start_program() {
   rm -f "$work/bus"
   (
     cd "$run_dir"
-    exec env -i PATH="${program_path:-/usr/bin:/bin}" DISPLAY="$DISPLAY" LANG=C.UTF-8 \
+    exec setsid env -i PATH="${program_path:-/usr/bin:/bin}" DISPLAY="$DISPLAY" LANG=C.UTF-8 \
       QT_QPA_PLATFORM=xcb GSETTINGS_BACKEND=memory \
       HOME="$env_dir" XDG_CONFIG_HOME="$env_dir" XDG_CACHE_HOME="$env_dir" \
       XDG_DATA_HOME="$env_dir" XDG_STATE_HOME="$env_dir" XDG_RUNTIME_DIR="$runtime_dir" "$@" \
@@ -175,33 +168,62 @@ program_ended() { # what ended it
   note "the program ended by $1"
 }
 
-# ---- after the run ----------------------------------------------------------------
-after_the_run() {
-  local found others lines bad
-  found=$(leaks)
-  [ -z "$found" ] || fail "the telephone or salary is on disk after the program ended: $found"
+# ---- the run ----------------------------------------------------------------------
+# A stand-in for the desktop's opener, first on the program's PATH: it notes what it
+# was asked to open, and whether the program's own accessibility setting came along.
+mkdir "$work/bin"
+printf '#!/bin/sh\necho "$1 NO_AT_BRIDGE=${NO_AT_BRIDGE-unset}" >>%q\n' "$work/opened.log" \
+  >"$work/bin/xdg-open"
+chmod +x "$work/bin/xdg-open"
+program_path=$work/bin:/usr/bin:/bin
 
-  # Only the saved report and the font cache of the system's font library may be there.
-  others=$(cd "$env_dir" && find . -mindepth 1 ! -path './fontconfig' ! -path './fontconfig/*' \
-    ! -path './Results.htm' | sort)
-  [ -z "$others" ] || fail "the program left files behind in HOME: $others"
-  note "HOME holds: $(cd "$env_dir" && find . -mindepth 1 -maxdepth 1 | sort | tr '\n' ' ')"
-  [ -z "$(ls -A "$run_dir")" ] || fail "the program left files in its working folder: $(ls -A "$run_dir")"
-  # The runtime folder: the bus's folder for services, the accessibility bus's socket
-  # and dconf's change counter, which the session's services keep; nothing else.
-  others=$(cd "$runtime_dir" && find . -mindepth 1 ! -path ./dbus-1 ! -path ./dbus-1/services \
-    ! -path ./at-spi ! -path './at-spi/bus_*' ! -path ./dconf ! -path ./dconf/user | sort)
-  [ -z "$others" ] || fail "the program left files in the runtime folder: $others"
-  note "runtime folder holds: $(cd "$runtime_dir" && find . -mindepth 1 | sort | tr '\n' ' ')"
-
-  if [ "$recording" -eq 1 ]; then
-    cp "$work/requests.log" "$artifacts/requests.log"
-    lines=$(grep -a -E '^(GET|POST|PUT|HEAD|DELETE|OPTIONS|PATCH|CONNECT) ' "$work/requests.log" || true)
-    [ -n "$lines" ] || fail "the news file was never asked for"
-    bad=$(echo "$lines" | grep -v -E '^GET /news100/news([0-9a-f]{4}|opt)\.htm HTTP/1\.[01]'$'\r''?$' || true)
-    [ -z "$bad" ] || fail "requests other than the news file's: $bad"
-    ! grep -a -q -F -e "$marker" -e "$salary" "$work/requests.log" ||
-      fail "a request carried an answer"
-    note "requests to the home page: $(echo "$lines" | wc -l), all for the news file"
-  fi
+drive() { # mode
+  SOLVARA_REPORT=$report_cli RUN_SH=$0 OPENED_LOG=$work/opened.log HOME_PAGE=$home_page \
+    /usr/bin/python3 "$here/real_window.py" "$1" || {
+    echo "--- the program's output:" >&2
+    cat "$work/solvara.log" >&2
+    kill -0 "$app" 2>/dev/null || { wait "$app" || fail "the program ended with status $?"; }
+    fail "driving the program failed"
+  }
 }
+
+start_program
+drive full
+program_ended "File, Exit"
+
+if compgen -G '/usr/lib/*/qt6/plugins/platformthemes/libqgtk3.so' >/dev/null; then
+  start_program QT_QPA_PLATFORMTHEME=gtk3
+  drive one-app
+  program_ended "File, Exit"
+else
+  note "NOTE: Qt's GTK platform theme is not installed; the program ran under Qt's own only"
+fi
+
+# ---- after the run: nothing kept, nothing sent ------------------------------------
+found=$(leaks)
+[ -z "$found" ] || fail "the telephone or salary is on disk after the program ended: $found"
+
+# Only the saved report and the font cache of the system's font library may be there.
+others=$(cd "$env_dir" && find . -mindepth 1 ! -path './fontconfig' ! -path './fontconfig/*' \
+  ! -path './Results.htm' | sort)
+[ -z "$others" ] || fail "the program left files behind in HOME: $others"
+note "HOME holds: $(cd "$env_dir" && find . -mindepth 1 -maxdepth 1 | sort | tr '\n' ' ')"
+[ -z "$(ls -A "$run_dir")" ] || fail "the program left files in its working folder: $(ls -A "$run_dir")"
+# The runtime folder: the bus's folder for services, the accessibility bus's socket
+# and dconf's change counter, which the session's services keep; nothing else.
+others=$(cd "$runtime_dir" && find . -mindepth 1 ! -path ./dbus-1 ! -path ./dbus-1/services \
+  ! -path ./at-spi ! -path './at-spi/bus_*' ! -path ./dconf ! -path ./dconf/user | sort)
+[ -z "$others" ] || fail "the program left files in the runtime folder: $others"
+note "runtime folder holds: $(cd "$runtime_dir" && find . -mindepth 1 | sort | tr '\n' ' ')"
+
+if [ "$recording" -eq 1 ]; then
+  cp "$work/requests.log" "$artifacts/requests.log"
+  lines=$(grep -a -E '^(GET|POST|PUT|HEAD|DELETE|OPTIONS|PATCH|CONNECT) ' "$work/requests.log" || true)
+  [ -n "$lines" ] || fail "the news file was never asked for"
+  bad=$(echo "$lines" | grep -v -E '^GET /news100/news([0-9a-f]{4}|opt)\.htm HTTP/1\.[01]'$'\r''?$' || true)
+  [ -z "$bad" ] || fail "requests other than the news file's: $bad"
+  ! grep -a -q -F -e "$marker" -e "$salary" "$work/requests.log" ||
+    fail "a request carried an answer"
+  note "requests to the home page: $(echo "$lines" | wc -l), all for the news file"
+fi
+echo "e2e: PASS"
