@@ -80,16 +80,6 @@ TEST(AnswerCoding, PositionsOutsideTheirRangesCodeAsTheNearestEnd) {
             "ChargeCardAccountsHeld=0 LiveCreditAccounts=9 income=0");
 }
 
-TEST(AnswerCoding, TelephoneOfBlanksAndControlCharactersIsNone) {
-  // Each choice's coding is checked through the page (tst_questionnaire) and its word
-  // through tests/cli; what neither can type is a telephone of control characters.
-  TAnswers a;
-  a.Telephone = " \r\n\t\x01\x1F";
-  EXPECT_EQ(Coded(a), kStart + "income=0");
-  a.Telephone += "\x7F";
-  EXPECT_EQ(Coded(a).find("HomeTelephone"), std::string::npos);
-}
-
 // A slider's words where the rule has its own (position -1: the opening text). An answer in
 // its page's words is pinned by the ledgers of tests/cli (homeowner.explain.json).
 TEST(Questions, AnswersInThePagesWords) {
