@@ -199,6 +199,7 @@ class TestMainForm : public QObject {
     QTest::newRow("other case") << 200 << NewsPath().replace(9, 4, u"NEWS"_s) << true;
     QTest::newRow("after #") << 200 << u"/news100/other.htm#"_s + NewsPath().mid(9) << true;
     QTest::newRow("after ?") << 200 << u"/news100/other.htm?f="_s + NewsPath().mid(9) << true;
+    QTest::newRow("another news file") << 200 << u"/news100/newsold.htm"_s << false;
     QTest::newRow("missing news file") << 404 << NewsPath() << false;
     QTest::newRow("refused connection") << 0 << NewsPath() << false;
   }
@@ -207,6 +208,7 @@ class TestMainForm : public QObject {
     QFETCH(QString, asked);
     QFETCH(bool, accepted);
     server_.SetResponse(NewsPath(), status, "<p>Fresh news</p>");
+    server_.SetResponse(asked, status, "<p>Fresh news</p>");
     if (status == 0) {  // a port that was free a moment ago
       QTcpServer closed;
       closed.listen(QHostAddress::LocalHost);
@@ -216,7 +218,9 @@ class TestMainForm : public QObject {
     View(page.get())->Navigate(HomePageAddress() + asked);
     const State decided = accepted ? State::Accepted : State::BuiltIn;
     QTRY_COMPARE(page->State(), decided);
-    const QStringList box{u"Plain: "_s + TWebBrowser::kErrorPageAddress};
+    // A page that did load is named by its own address, one that did not by the error page's.
+    const QStringList box{u"Plain: "_s + (status == 200 ? HomePageAddress() + asked
+                                                        : TWebBrowser::kErrorPageAddress)};
     QCOMPARE(boxes_, accepted ? QStringList() : box);
     QCOMPARE(ShowsBuiltIn(*page), !accepted);
     if (!accepted) {
