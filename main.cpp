@@ -1,7 +1,7 @@
 #include <QApplication>
 
-#include "shell/FormU.h"
 #include "platform/MessageBoxes.h"
+#include "shell/FormU.h"
 
 int main(int argc, char* argv[]) {
   // Under the desktop's GTK platform theme, the theme starts GTK, and GTK its own

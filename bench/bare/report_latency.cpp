@@ -18,9 +18,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/MessageBoxes.h"
 #include "questionnaire/form/frmSolvara1.h"
 #include "shell/browser/BrowserU.h"
-#include "platform/MessageBoxes.h"
 
 namespace {
 
