@@ -167,6 +167,10 @@ struct TBatchScorer::TState {
   std::vector<std::string> positiveText, negativeText;  // the long way's
 
   ondemand::parser json;
+  // The on-demand reader checks only what it walks, and a malformed object can end its
+  // walk early without an error ({"salary":"d":1}} was read as one answer): a line it
+  // accepts is checked whole by the validating reader before it counts.
+  simdjson::dom::parser whole;
   // A line's copy, where it cannot be read in place: a line end after it, and room for
   // what the parser reads past that.
   std::vector<char> line = std::vector<char>(kBatchMaxLine + 1 + simdjson::SIMDJSON_PADDING);
@@ -290,6 +294,13 @@ bool TBatchScorer::ReadLine(std::string_view line, size_t readable, TAnswers& an
   if (const auto more = document.current_location(); more.error() == simdjson::SUCCESS) {
     error = "not JSON: more follows the object at byte " +
             std::to_string(more.value_unsafe() - text + 1);
+    return false;
+  }
+  // It refuses integers past 64 bits, which a telephone written as a number may be; JSON
+  // has no such bound, so there the line is judged by the other reader.
+  code = state_->whole.parse(text, line.size(), false).error();
+  if (code != simdjson::SUCCESS && (code != simdjson::NUMBER_ERROR || !Json::accept(line))) {
+    error = NotJson(code == simdjson::NUMBER_ERROR ? simdjson::TAPE_ERROR : code);
     return false;
   }
   return true;

@@ -253,7 +253,7 @@ TEST(Batch, BadLinesAreAnsweredInPlace) {
       {"{\"age\":40}}", "more follows"}, {"{\"age\":40}x", "not JSON"}, {"{\"age\":\"40}", "closing quote"},
       {"{\"age\":\"\\q\"}", "bad escape"}, {"{\"age\":\"\\ud800\"}", "bad escape"},
       {"{\"age\":\"\t\"}", "control character"}, {"{\"age\":01}", "a malformed number"},
-      {"{\"age\":4e}", "malformed number"}, {"{\"age\":40,}", "not well formed"},
+      {"{\"age\":4e}", "malformed number"}, {"{\"age\":40,}", "not well formed"}, {"{\"salary\":\"d\":1}}", "not well formed"},
       {"\xEF\xBB\xBF{}", "a byte-order mark, which only the start of the input may have"},
       {"{\"age\":true}", "value of \"age\" is not a string or a number"},
       {"{\"age\":null}", "not a string"}, {"{\"age\":[40]}", "not a string"},
