@@ -1,33 +1,22 @@
 #!/usr/bin/env bash
 # The real program on a private X server, in a session of its own, driven through the
 # desktop's accessibility bus and by X input (real_window.py says what is tried); where
-# Qt's GTK platform theme is installed, started once more under it, to show that it is
-# still one application on the bus. Then the checks that it kept and sent nothing.
+# Qt's GTK platform theme is installed, started once more under it. Then the checks that
+# it kept and sent nothing: HOME and every XDG folder are one empty folder, the home page
+# is a local server that records every request, and a unique telephone marker and a
+# distinctive salary are searched for on disk while the program runs and after it ends.
 #
-# Usage: run.sh SOLVARA SOLVARA_REPORT RECORDER ARTIFACTS_DIR HOME_PAGE
+# Usage: run.sh SOLVARA SOLVARA_REPORT SERVER ARTIFACTS_DIR HOME_PAGE
 #        run.sh leaks   (lists the leaks below; reads marker, salary, env_dir, run_dir)
 #
-# The session: a session bus of its own (dbus-run-session), whose services see the same
-# HOME, and on it the accessibility bus with a screen reader's wish turned on, so that
-# the program's bridge is at work. Without a bus of its own, libdbus would start one
-# behind the program's back (dbus-x11's autolaunch) and note its address in HOME. The
-# settings are kept in memory: turning accessibility on is noted nowhere on disk, and
-# what the program writes stands out.
-#
-# What the checks prove:
-#   - nothing is stored: HOME and every XDG folder point at one empty folder, and
-#     afterwards it holds the saved report and nothing else of the program's making;
-#     the runtime folder, outside HOME as on a desktop, holds only what the session's
-#     own services put there;
-#   - nothing is sent: the home page is a local server that records every request,
-#     and the only requests are for the news file, carrying no answer;
-#   - no answer reaches the disk: a unique telephone marker and a distinctive salary
-#     are searched for in HOME, the temporary folders and the working folder, while
-#     the program runs and after it has ended.
+# The session: a session bus of its own (dbus-run-session); without one, libdbus would
+# start one behind the program's back (dbus-x11's autolaunch) and note its address in
+# HOME. On it the accessibility bus, turned on as a screen reader turns it on, with its
+# settings kept in memory, so that what the program writes stands out.
 set -euo pipefail
 
 # Files that hold the marker or the salary, as UTF-8 or UTF-16, in the places a
-# program writes to; the saved report (the user's own choice) excepted.
+# program writes to.
 leaks() {
   local utf16_marker="" utf16_salary="" c
   for ((c = 0; c < ${#marker}; c++)); do utf16_marker+="${marker:c:1}\\x00"; done
@@ -37,11 +26,11 @@ leaks() {
   [ -n "${TMPDIR:-}" ] && places+=("$TMPDIR")
   LC_ALL=C timeout 120 grep -rlaP --devices=skip \
     -e "$marker" -e "${salary//./\\.}" -e "$utf16_marker" -e "$utf16_salary" \
-    "${places[@]}" 2>/dev/null | grep -vxF "$env_dir/Results.htm" || true
+    "${places[@]}" 2>/dev/null || true
 }
 
 [ "${1:-}" = leaks ] && { leaks; exit; }
-solvara=$1 report_cli=$2 recorder=$3 artifacts=$4 home_page=$5
+solvara=$1 report_cli=$2 server=$3 artifacts=$4 home_page=$5
 here=$(dirname "$0")
 
 fail() {
@@ -50,6 +39,14 @@ fail() {
   exit 1
 }
 note() { echo "e2e: $*"; }
+# Waits up to 10 s for the command to succeed.
+await() {
+  for _ in $(seq 100); do
+    "$@" 2>/dev/null && return
+    sleep 0.1
+  done
+  return 1
+}
 
 for tool in Xvfb xdotool xwininfo import dbus-run-session dbus-send; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/deps.sh installs it)"
@@ -92,11 +89,7 @@ exec {display_fd}>"$work/display"
 Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 started+=($!)
 exec {display_fd}>&-
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+await test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n1 "$work/display")"
 note "X display $DISPLAY"
 
@@ -105,15 +98,9 @@ recording=0
 if [[ $home_page =~ ^http://127\.0\.0\.1:([0-9]+)$ ]]; then
   port=${BASH_REMATCH[1]}
   : >"$work/requests.log"
-  "$recorder" "$port" "$work/requests.log" >"$work/recorder.out" 2>&1 &
+  python3 "$server" "$port" "$work/requests.log" </dev/null >"$work/server.out" 2>&1 &
   started+=($!)
-  for _ in $(seq 50); do
-    grep -q listening "$work/recorder.out" 2>/dev/null && break
-    kill -0 "${started[-1]}" 2>/dev/null || break
-    sleep 0.1
-  done
-  grep -q listening "$work/recorder.out" ||
-    fail "the recording server cannot listen on port $port: $(cat "$work/recorder.out")"
+  await grep -qx "$port" "$work/server.out" || fail "the recording server: $(cat "$work/server.out")"
   recording=1
   note "recording every request to the home page $home_page"
 else
@@ -123,11 +110,9 @@ fi
 
 # ---- the program in its session ----------------------------------------------
 # Starts the program in a session of its own (extra NAME=VALUE settings for it come as
-# arguments) and sets app to its process. The session: its bus, whose address the
-# tests' own tools read from $work/bus; its accessibility bus, turned on as a screen
-# reader turns it on (a failure to start it is the launcher's affair, not the
-# program's); then the program. dbus-run-session ends the bus, and with it whatever the
-# bus started, when the program ends, and hands on the program's exit status.
+# arguments) and sets app to its process; the tests' own tools read the session bus's
+# address from $work/bus. dbus-run-session ends the bus and what it started with the
+# program, and hands on the program's exit status.
 start_program() {
   local session='
     echo "$DBUS_SESSION_BUS_ADDRESS" >"$1"
@@ -146,11 +131,7 @@ start_program() {
   ) >>"$work/solvara.log" 2>&1 &
   app=$!
   started+=("$app")
-  for _ in $(seq 100); do
-    [ -s "$work/bus" ] && break
-    sleep 0.1
-  done
-  [ -s "$work/bus" ] || fail "the program's session did not start: $(cat "$work/solvara.log")"
+  await test -s "$work/bus" || fail "the program's session did not start: $(cat "$work/solvara.log")"
   DBUS_SESSION_BUS_ADDRESS=$(cat "$work/bus")
   export DBUS_SESSION_BUS_ADDRESS
 }
@@ -203,9 +184,8 @@ fi
 found=$(leaks)
 [ -z "$found" ] || fail "the telephone or salary is on disk after the program ended: $found"
 
-# Only the saved report and the font cache of the system's font library may be there.
-others=$(cd "$env_dir" && find . -mindepth 1 ! -path './fontconfig' ! -path './fontconfig/*' \
-  ! -path './Results.htm' | sort)
+# Only the font cache of the system's font library may be there.
+others=$(cd "$env_dir" && find . -mindepth 1 ! -path './fontconfig' ! -path './fontconfig/*' | sort)
 [ -z "$others" ] || fail "the program left files behind in HOME: $others"
 note "HOME holds: $(cd "$env_dir" && find . -mindepth 1 -maxdepth 1 | sort | tr '\n' ' ')"
 [ -z "$(ls -A "$run_dir")" ] || fail "the program left files in its working folder: $(ls -A "$run_dir")"

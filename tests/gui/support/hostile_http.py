@@ -2,7 +2,11 @@
 """A hostile HTTP server for the browser's tests: raw bytes on 127.0.0.1, one behaviour per
 path. Prints its port, then "open" and "done" for each connection and "credential PATH" for
 any request that carries one. Each connection lasts at most 30 s; the server ends when its
-standard input closes, or after ten minutes."""
+standard input closes, or after ten minutes.
+
+hostile_http.py PORT LOG: the real-window run's home page instead, at that port, appending
+every request whole (head and body) to LOG; what it asks for gets 404, so the news fails."""
+import re
 import socket
 import sys
 import threading
@@ -11,6 +15,7 @@ import zlib
 
 LOCK = threading.Lock()
 OK = b"HTTP/1.1 200 OK\r\n"
+LOG = open(sys.argv[2], "ab") if len(sys.argv) > 2 else None
 
 
 def say(*words):
@@ -111,7 +116,7 @@ def respond(conn, path, query, port):
         field = b"WWW-Authenticate" if status == "401" else b"Proxy-Authenticate"
         while True:
             conn.sendall(b"HTTP/1.1 %s Who\r\n%s: %s\r\nContent-Length: 0\r\n\r\n" % (status.encode(), field, scheme.encode()))
-            if read_request(conn, port) is None:
+            if read_request(conn) is None:
                 return
     elif path.startswith("/bomb/"):  # gzip, deflate, gzip-twice, chunked-gzip
         kind = path.split("/")[2]
@@ -125,13 +130,22 @@ def respond(conn, path, query, port):
     wait(conn, 30)  # until the client closes
 
 
-def read_request(conn, port):
-    head = b""
-    while b"\r\n\r\n" not in head and len(head) < 65536:
+def read_request(conn):
+    head, need = b"", 65536
+    while len(head) < need:
         more = conn.recv(4096)
         if not more:
-            return None
+            break
         head += more
+        end = head.find(b"\r\n\r\n")
+        if end >= 0 and need == 65536:
+            length = re.search(rb"\r\ncontent-length:\s*(\d+)", head[:end].lower())
+            need = end + 4 + (int(length.group(1)) if length else 0)
+    if LOG:
+        with LOCK:
+            LOG.write(b"=== request %d bytes\n%s\n=== end\n" % (len(head), head)), LOG.flush()
+    if b"\r\n\r\n" not in head:
+        return None
     lines = head.decode("latin-1").split("\r\n")
     target = lines[0].split(" ")[1] if len(lines[0].split(" ")) > 1 else "/"
     if any(line.lower().startswith(("authorization:", "proxy-authorization:")) for line in lines):
@@ -143,7 +157,7 @@ def serve(conn, port):
     say("open")
     try:
         conn.settimeout(30)
-        target = read_request(conn, port)
+        target = read_request(conn)
         if target is not None:
             path, _, query = target.partition("?")
             respond(conn, path, query, port)
@@ -156,7 +170,12 @@ def serve(conn, port):
 
 def main():
     server = socket.socket()
-    server.bind(("127.0.0.1", 0))
+    # A previous run's connections may linger in TIME_WAIT at a fixed port.
+    server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    try:
+        server.bind(("127.0.0.1", int(sys.argv[1]) if LOG else 0))
+    except OSError as error:
+        sys.exit(f"cannot listen on 127.0.0.1:{sys.argv[1]} ({error}); is the port taken?")
     server.listen(16)
     port = server.getsockname()[1]
     say(port)
@@ -167,7 +186,8 @@ def main():
             threading.Thread(target=serve, args=(conn, port), daemon=True).start()
 
     threading.Thread(target=accept, daemon=True).start()
-    threading.Thread(target=lambda: (sys.stdin.read(), server.close()), daemon=True).start()
+    if not LOG:
+        threading.Thread(target=lambda: (sys.stdin.read(), server.close()), daemon=True).start()
     end = time.monotonic() + 600
     while time.monotonic() < end and server.fileno() >= 0:
         time.sleep(0.1)
