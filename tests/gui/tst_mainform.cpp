@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -321,15 +320,6 @@ class TestMainForm : public QObject {
       box.SetBanner(bytes);
       QVERIFY(DecodeJpeg(bytes).isNull() && image->pixmap().isNull());
       QCOMPARE(lblVersion->text(), u"Version 1.00"_s);
-    }
-    // Bytes changed anywhere: a sensible image or none, never a crash.
-    QRandomGenerator random(20240);
-    for (int round = 0; round < 300; ++round) {
-      QByteArray bytes = banner;
-      bytes[random.bounded(int(bytes.size()))] = char(random.bounded(256));
-      bytes[random.bounded(int(bytes.size()))] = char(random.bounded(256));
-      const QImage image = DecodeJpeg(bytes);
-      QVERIFY(image.isNull() || image.width() * image.height() <= 16 * 1024 * 1024);
     }
   }
 
