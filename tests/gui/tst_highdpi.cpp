@@ -108,27 +108,6 @@ class TestHighDpi : public QObject {
   Q_OBJECT
 
  private slots:
-  void theFaultFinderSeesFaults() {
-    QWidget form;
-    (new QLabel("Caption", &form))->setGeometry(0, 0, 20, 8);
-    (new QPushButton("Go", &form))->setGeometry(-10, 80, 100, 40);
-    (new QPushButton("&Cancel", &form))->setGeometry(0, 50, 30, 20);
-    auto* question = new QLabel("Are you on the electoral register ?", &form);
-    question->setWordWrap(true);
-    question->setGeometry(0, 130, 90, 200);
-    auto* tabs = new QTabBar(&form);
-    tabs->addTab("Introduction ");
-    tabs->addTab("Result ");
-    tabs->setGeometry(0, 340, tabs->sizeHint().width() / 2, tabs->sizeHint().height());
-    form.resize(400, 400);
-    form.show();
-    QCOMPARE(LayoutFaults(&form).join("; "),
-             "QLabel Caption squeezed; QPushButton Go sticks out; QPushButton &Cancel squeezed; "
-             "QLabel Are you on the electoral register ? takes more than two lines; QTabBar  "
-             "squeezed; QTabBar  cuts Introduction ; QTabBar  cuts Result ; QTabBar  shows a "
-             "scroll arrow; QTabBar  shows a scroll arrow");
-  }
-
   void everyWindow_data() {
     QTest::addColumn<QFont>("font");
     QTest::newRow("sans9") << QFont("Sans Serif", 9);  // Qt's own default font
@@ -177,6 +156,8 @@ class TestHighDpi : public QObject {
     about.show();
     CheckWindow(&about, row + "about", AboutFaults(about));
     CheckOpeningSize(&about, {348, 267}, [&] { return AboutFaults(about); });
+    about.setFixedSize(about.size() / 2);  // the checks do see a box too small for itself
+    QVERIFY(!LayoutFaults(&about).isEmpty());
   }
 };
 

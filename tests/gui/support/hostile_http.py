@@ -49,12 +49,9 @@ def page(body, head=b""):
     return OK + head + b"Content-Length: %d\r\n\r\n" % len(body) + body
 
 
-def bomb(wbits, layers=1):  # 100 MiB of zeros, compressed layers times
+def bomb(wbits):  # 100 MiB of zeros, compressed
     pack = zlib.compressobj(9, zlib.DEFLATED, wbits)
-    data = b"".join(pack.compress(b"\0" * (1 << 20)) for _ in range(100)) + pack.flush()
-    for _ in range(layers - 1):
-        data = zlib.compress(data, 9, wbits)
-    return data
+    return b"".join(pack.compress(b"\0" * (1 << 20)) for _ in range(100)) + pack.flush()
 
 
 def chunked(body):
@@ -118,9 +115,9 @@ def respond(conn, path, query, port):
             conn.sendall(b"HTTP/1.1 %s Who\r\n%s: %s\r\nContent-Length: 0\r\n\r\n" % (status.encode(), field, scheme.encode()))
             if read_request(conn) is None:
                 return
-    elif path.startswith("/bomb/"):  # gzip, deflate, gzip-twice, chunked-gzip
+    elif path.startswith("/bomb/"):  # gzip, deflate, chunked-gzip
         kind = path.split("/")[2]
-        body = bomb(31, 2 if kind == "gzip-twice" else 1) if "gzip" in kind else bomb(15)
+        body = bomb(31 if "gzip" in kind else 15)
         if kind == "chunked-gzip":
             conn.sendall(OK + b"Transfer-Encoding: gzip, chunked\r\n\r\n" + chunked(body))
         else:
