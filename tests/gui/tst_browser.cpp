@@ -154,7 +154,8 @@ class TestBrowser : public QObject {
     server_.SetResponse("/news.htm", 200, "<p>Latest news \xe2\x82\xac</p>");
     QFile file(dir_.filePath("help.htm")), large(dir_.filePath("large.htm"));  // written by the end
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write("<p>Hilfe f\xc3\xbcr Solvara</p>") > 0);
-    QVERIFY(large.open(QIODevice::WriteOnly) && large.write(QByteArray(kMaxDocumentBytes + 1, 'a')));
+    QVERIFY(large.open(QIODevice::WriteOnly) &&
+            large.write(QByteArray(kMaxDocumentBytes + 1, 'a')));
     const QString news = web("/news.htm");
     const QString blank = "about:blank", error = TWebBrowser::kErrorPageAddress, lost = "could not";
     QTest::newRow("blank") << blank << blank << QString();
