@@ -242,27 +242,6 @@ class TestMainForm : public QObject {
     QVERIFY(!ShowsBuiltIn(*page));
   }
 
-  void newsBoxWaitsForTheWindowsFirstPaint() {
-    // Shown but not yet exposed: the box waits, and never comes for a page gone by then.
-    for (const bool closed : {false, true}) {
-      auto window = std::make_unique<QWidget>();
-      auto* page = new QWidget(window.get());
-      window->show();
-      QVERIFY(!window->windowHandle()->isExposed());
-      int runs = 0;
-      AfterFirstPaint(page, [&runs] { ++runs; });
-      QCOMPARE(runs, 0);
-      if (closed) {
-        delete page;
-      }
-      QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-      QTest::qWait(20);  // the run is posted once the expose is handled
-      QCOMPARE(runs, closed ? 0 : 1);
-      AfterFirstPaint(window.get(), [&runs] { ++runs; });  // on screen: at once
-      QCOMPARE(runs, closed ? 1 : 2);
-    }
-  }
-
   void helpBeforeTheNewsCompletesLeavesTheCheckWaiting() {
     server_.SetSilent(true);
     const auto asked = server_.Requests().size();
