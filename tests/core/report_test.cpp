@@ -71,15 +71,6 @@ TEST(AnswerCoding, SalaryAsPeopleTypeIt) {
   }
 }
 
-// A record filled by hand codes as the sliders would hold it.
-TEST(AnswerCoding, PositionsOutsideTheirRangesCodeAsTheNearestEnd) {
-  TAnswers a;
-  a.Age = 5, a.YearsAtAddress = 99, a.ChargeCards = -3, a.LiveAccounts = 10;
-  EXPECT_EQ(Coded(a),
-            "Age=1801 MaritalStatus=S TimeAtAddress=2101 HomeTelephone=N "
-            "ChargeCardAccountsHeld=0 LiveCreditAccounts=9 income=0");
-}
-
 // A slider's words where the rule has its own (position -1: the opening text). An answer in
 // its page's words is pinned by the ledgers of tests/cli (homeowner.explain.json).
 TEST(Questions, AnswersInThePagesWords) {

@@ -138,11 +138,7 @@ start_program() {
 
 # Waits for the program to end by itself and checks that it ended well.
 program_ended() { # what ended it
-  for _ in $(seq 100); do
-    kill -0 "$app" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$app" 2>/dev/null && fail "$1 did not end the program"
+  await bash -c "! kill -0 $app" || fail "$1 did not end the program"
   local status=0
   wait "$app" || status=$?
   [ "$status" -eq 0 ] || fail "the program ended with status $status: $(cat "$work/solvara.log")"

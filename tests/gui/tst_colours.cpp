@@ -81,14 +81,12 @@ class TestColours : public QObject {
   void everyColouredTextIsLegible_data() {
     QTest::addColumn<QPalette>("colours");
     QTest::addColumn<QPalette>("before");
-    QTest::addColumn<QColor>("menuBar");  // the colour of the flat menu bar
-    QTest::newRow("light") << LightPalette() << DarkPalette() << QColor(247, 246, 238);
-    QTest::newRow("dark") << DarkPalette() << LightPalette() << QColor(0x35, 0x35, 0x35);
+    QTest::newRow("light") << LightPalette() << DarkPalette();
+    QTest::newRow("dark") << DarkPalette() << LightPalette();
   }
   void everyColouredTextIsLegible() {
     QFETCH(QPalette, colours);
     QFETCH(QPalette, before);
-    QFETCH(QColor, menuBar);
     QApplication::setPalette(before);
     TMainForm window;
     Taboutfrm box(&window);
@@ -123,7 +121,6 @@ class TestColours : public QObject {
     QVERIFY2(*std::min_element(contrasts.begin(), contrasts.end()) >= 4.5,
              qPrintable(figures.join(u", "_s)));
     QVERIFY(news->isChecked() && !singleSearch->isChecked());
-    QCOMPARE(window.grab().toImage().pixelColor(bar->width() - 2, bar->height() / 2), menuBar);
   }
 };
 

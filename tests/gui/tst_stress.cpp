@@ -1,8 +1,8 @@
 // Clicking around while documents load: the bar's buttons in quick succession, Finish,
-// Save, Print and News while the report is being put up, clicks while a box or dialog is
-// up; the news answers, fails or never comes, and the browser gives up after 5 ms. Nothing
-// may crash, the window's rules hold after every action and every saved report is the
-// core's. Each run prints its seed; SOLVARA_STRESS_SEED=<seed> replays it.
+// Save, Print and News while the report is put up, clicks while a box or dialog is up;
+// the news answers, fails or never comes, and the browser gives up after 5 ms. Nothing may
+// crash, the window's rules hold after every action and every saved report is the core's.
+// Each run prints its seed; SOLVARA_STRESS_SEED=<seed> replays it.
 #include <QtTest>
 #include <QtWidgets>
 

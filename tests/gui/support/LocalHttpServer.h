@@ -21,12 +21,10 @@ class LocalHttpServer : public QObject {
   // "http://127.0.0.1:<port>" followed by path (which should begin with "/").
   QUrl Url(const QString& path) const;
 
-  // What a request for this path (the target without its query) gets; unknown paths
-  // get 404.
+  // What a request for this path (without its query) gets; unknown paths get 404.
   void SetResponse(const QString& path, int status, const QByteArray& body);
 
-  // While silent, requests are read and recorded but never answered, and the
-  // connection is left open.
+  // While silent, requests are recorded but never answered, their connections left open.
   void SetSilent(bool silent) { silent_ = silent; }
 
   // The targets requested: each the path with any query, as sent.
