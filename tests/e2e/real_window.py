@@ -281,11 +281,9 @@ class Drive:
         elif key_ == "occupation":
             listing = p.find("list", question)
             slider = p.find("slider", PAGES[3][1][1][2])
-            for item, job in ((next(c for c in listing if c.name == "Student"), False),
-                              (listing.getChildAtIndex(int(value)), True)):
-                self.act(item, "Toggle", lambda: has(item, pyatspi.STATE_SELECTED) and
-                         has(slider, pyatspi.STATE_ENABLED) == job,
-                         "chosen, and the years in the job asked only for a job")
+            item = listing.getChildAtIndex(int(value))
+            self.act(item, "Toggle", lambda: has(item, pyatspi.STATE_SELECTED) and
+                     has(slider, pyatspi.STATE_ENABLED), "chosen, and the years in the job asked")
         else:
             self.slider(p.find("slider", question), int(value))
 

@@ -24,9 +24,6 @@ QPalette DarkPalette() {
   dark.setColor(QPalette::Highlight, QColor(0x15, 0x53, 0x9e));
   return dark;
 }
-QPalette LightPalette() {
-  return QApplication::style()->standardPalette();
-}
 
 // A widget that paints a text: its name, the widget, and the text's setter.
 struct Text {
@@ -81,8 +78,9 @@ class TestColours : public QObject {
   void everyColouredTextIsLegible_data() {
     QTest::addColumn<QPalette>("colours");
     QTest::addColumn<QPalette>("before");
-    QTest::newRow("light") << LightPalette() << DarkPalette();
-    QTest::newRow("dark") << DarkPalette() << LightPalette();
+    const QPalette light = QApplication::style()->standardPalette();
+    QTest::newRow("light") << light << DarkPalette();
+    QTest::newRow("dark") << DarkPalette() << light;
   }
   void everyColouredTextIsLegible() {
     QFETCH(QPalette, colours);

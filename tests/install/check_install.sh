@@ -32,14 +32,6 @@ if [ "$with_report" = 1 ]; then
     fail "bin/solvara-report is missing"
 fi
 
-# Installed programs must not still look for libraries in the build tree.
-for exe in "$program" "$root/bin/solvara-report"; do
-  [ -f "$exe" ] || continue
-  if readelf -d "$exe" | grep -E 'R(UN)?PATH' | grep -qF "$build"; then
-    fail "${exe#"$stage"} keeps a run path into the build tree"
-  fi
-done
-
 # Desktop entry (a missing file fails its validation).
 desktop=$root/share/applications/$app_id.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the desktop entry"

@@ -2,10 +2,8 @@
 """A hostile HTTP server for the browser's tests: raw bytes on 127.0.0.1, one behaviour per
 path. Prints its port, then "open" and "done" for each connection and "credential PATH" for
 any request that carries one. Each connection lasts at most 30 s; the server ends when its
-standard input closes, or after ten minutes.
-
-hostile_http.py PORT LOG: the real-window run's home page instead, at that port, appending
-every request whole (head and body) to LOG; what it asks for gets 404, so the news fails."""
+standard input closes, or after ten minutes. hostile_http.py PORT LOG: the real-window run's
+home page instead, appending every request whole to LOG; the news it asks for gets 404."""
 import re
 import socket
 import sys
