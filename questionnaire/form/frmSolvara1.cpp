@@ -448,17 +448,9 @@ void TSolvaraForm::btnWhyClick() {
   dlgWhy->ShowFor(reportAnswers_);
 }
 
+// A second click while the print dialog is up does nothing: the view's Print guards itself.
 void TSolvaraForm::btnPrintClick() {
-  // The print dialog is modal; a second click while it is up would print twice.
-  if (printing_) {
-    return;
-  }
-  printing_ = true;
-  QPointer<TSolvaraForm> self(this);
   WebReport->Print();
-  if (self) {
-    printing_ = false;
-  }
 }
 
 void TSolvaraForm::SetSaveFileChooser(SaveFileChooser chooser) {

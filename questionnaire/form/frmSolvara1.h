@@ -120,7 +120,6 @@ class TSolvaraForm : public QWidget {
   TAnswerControls answerControls_;
 
   SaveFileChooser saveFileChooser_;
-  bool printing_ = false;
   bool saving_ = false;
 };
 

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QHBoxLayout>
-#include <QPointer>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -72,17 +71,9 @@ void TWhyDialog::ShowFor(const TAnswers& answers) {
   activateWindow();
 }
 
+// As on the result page, the view's Print keeps a second click from printing twice.
 void TWhyDialog::btnWhyPrintClick() {
-  // The print dialog is modal; a second click while it is up would print twice.
-  if (printing_) {
-    return;
-  }
-  printing_ = true;
-  QPointer<TWhyDialog> self(this);
   WebWhy->Print();
-  if (self) {
-    printing_ = false;
-  }
 }
 
 }  // namespace solvara

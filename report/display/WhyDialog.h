@@ -26,7 +26,6 @@ class TWhyDialog : public QDialog {
 
  private:
   TWebBrowser* WebWhy = nullptr;
-  bool printing_ = false;
 };
 
 }  // namespace solvara
